@@ -1,0 +1,119 @@
+// tessaport-reg: reads and writes the driver settings from scripts, through the same store as the
+// configuration window.
+#include "DriverSettings.h"
+#include "SettingsStore.h"
+
+#include <charconv>
+#include <cstdint>
+#include <exception>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+using namespace tessaport;
+
+constexpr int kExitOk = 0;
+constexpr int kExitStoreFailed = 1;
+constexpr int kExitUsage = 2;
+
+std::string CatalogueText() {
+    std::string text;
+    for (std::string_view provider : ProviderCatalogue) {
+        text += text.empty() ? "" : ", ";
+        text += provider;
+    }
+    return text;
+}
+
+void PrintUsage(std::ostream &out) {
+    out << "usage: tessaport-reg get PROVIDER\n"
+           "       tessaport-reg set PROVIDER CARDS DI DO\n"
+           "PROVIDER is one of: "
+        << CatalogueText() << "\n";
+    for (const SettingField &field : SettingFields) {
+        out << field.label << ": 0 to " << field.entryCount - 1 << "\n";
+    }
+}
+
+int UsageError(const std::string &message) {
+    std::cerr << "tessaport-reg: " << message << "\n";
+    PrintUsage(std::cerr);
+    return kExitUsage;
+}
+
+// A whole decimal numeral in [0, field.entryCount), nothing else.
+std::optional<std::int32_t> ParsePosition(std::string_view text, const SettingField &field) {
+    std::int32_t value = 0;
+    const char *end = text.data() + text.size();
+    auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end || value < 0 ||
+        value >= field.entryCount) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+int Get(const std::string &provider) {
+    const DriverSettings settings = SettingsStore::ReadDriverSettings(provider);
+    for (const SettingField &field : SettingFields) {
+        std::cout << field.valueName << '=' << settings.*field.member << '\n';
+    }
+    std::cout.flush();
+    return std::cout ? kExitOk : kExitStoreFailed;
+}
+
+int Set(const std::string &provider, const std::vector<std::string> &values) {
+    DriverSettings settings;
+    for (std::size_t i = 0; i < SettingFields.size(); ++i) {
+        const SettingField &field = SettingFields[i];
+        const std::optional<std::int32_t> position = ParsePosition(values[i], field);
+        if (!position) {
+            return UsageError(std::string(field.label) + " must be a whole number from 0 to " +
+                              std::to_string(field.entryCount - 1) + ", not \"" + values[i] +
+                              "\"");
+        }
+        settings.*field.member = *position;
+    }
+    SettingsStore::WriteDriverSettings(provider, settings);
+    return kExitOk;
+}
+
+int Run(const std::vector<std::string> &args) {
+    if (args.size() == 1 && (args[0] == "-h" || args[0] == "--help")) {
+        PrintUsage(std::cout);
+        return kExitOk;
+    }
+    if (args.size() < 2) {
+        return UsageError("expected a command and a provider");
+    }
+    const std::string &command = args[0];
+    const std::string &provider = args[1];
+    if (command != "get" && command != "set") {
+        return UsageError("unknown command \"" + command + "\"");
+    }
+    if (!IsCatalogueProvider(provider)) {
+        return UsageError("unknown provider \"" + provider + "\"");
+    }
+    if (command == "get") {
+        return args.size() == 2 ? Get(provider) : UsageError("get takes only a provider");
+    }
+    if (args.size() != 2 + SettingFields.size()) {
+        return UsageError("set takes a provider and three values");
+    }
+    return Set(provider, {args.begin() + 2, args.end()});
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    try {
+        return Run({argv + 1, argv + argc});
+    } catch (const std::exception &failure) {
+        std::cerr << "tessaport-reg: " << failure.what() << "\n";
+        return kExitStoreFailed;
+    }
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "RegistryTypes.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace tessaport {
+
+// One open key at a time in one of the predefined roots, in the manner of the classic registry
+// class: construct with an access mask, choose the root, open a key by its path relative to the
+// root, read and write 32-bit integers. Destruction closes the key.
+//
+// On Windows this is the system registry; elsewhere it is a file hive (see FileHive.h).
+// Failures of reads and writes raise ERegistryError.
+class TRegistry {
+public:
+    explicit TRegistry(RegAccess access = kKeyAllAccess);
+    ~TRegistry();
+    TRegistry(const TRegistry &) = delete;
+    TRegistry &operator=(const TRegistry &) = delete;
+
+    RegRootKey RootKey() const;
+    // Changing the root closes any open key.
+    void RootKey(RegRootKey root);
+
+    // Opens `key` (relative to the root, components separated by single backslashes). Returns
+    // false, creating nothing, when the key does not exist and `canCreate` is false, when it
+    // cannot be opened with the requested access, or when the path is not a valid key path.
+    // With `canCreate` a missing key is created together with its missing parents.
+    // Raises ERegistryError only when the registry itself is damaged or unreadable.
+    bool OpenKey(const std::string &key, bool canCreate);
+    void CloseKey();
+    bool HasCurrentKey() const;
+    const std::string &CurrentPath() const;
+
+    // Raise when no key is open, the value is missing or it is not a 32-bit DWORD.
+    std::int32_t ReadInteger(const std::string &name);
+    void WriteInteger(const std::string &name, std::int32_t value);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace tessaport

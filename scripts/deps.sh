@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running or testing needs, when they are missing.
+# usage: scripts/deps.sh run|test
+set -euo pipefail
+
+run_packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
+    libgl-dev fonts-liberation2)
+test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev libbenchmark-dev clang
+    libclang-rt-14-dev util-linux xvfb xdotool x11-utils xfwm4 dbus-x11 imagemagick
+    g++-mingw-w64-x86-64-posix wine wine64)
+
+case "${1:-}" in
+run) wanted=("${run_packages[@]}") ;;
+test) wanted=("${test_packages[@]}") ;;
+*)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac
+
+missing=()
+for package in "${wanted[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed'; then
+        missing+=("$package")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" apt-get update -q
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q "${missing[@]}"

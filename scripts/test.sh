@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: unit, widget, end-to-end and, when a cross-compiler is
+# at hand, the Windows back end under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/deps.sh test
+build=${TESSAPORT_TEST_BUILD:-build-test}
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${TESSAPORT_CMAKE_ARGS:-} >/dev/null
+cmake --build "$build" -j "$(nproc)"
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+
+if [ -z "${TESSAPORT_SKIP_WINDOWS:-}" ] && [ -x scripts/test-windows.sh ]; then
+    scripts/test-windows.sh
+fi

@@ -1,0 +1,35 @@
+#include "SettingsStore.h"
+
+#include "TRegistry.h"
+
+#include <string>
+
+namespace tessaport {
+
+DriverSettings SettingsStore::ReadDriverSettings(const std::string &provider) {
+    // Full access even for reading: without write rights the settings count as not found.
+    TRegistry registry(kKeyAllAccess);
+    registry.RootKey(kHKeyLocalMachine);
+    if (!registry.OpenKey(KeyPathFor(provider), false)) {
+        throw ESettingsStoreError("Registry Not Found!!");
+    }
+    DriverSettings settings;
+    for (const SettingField &field : SettingFields) {
+        settings.*field.member = registry.ReadInteger(std::string(field.valueName));
+    }
+    return settings;
+}
+
+void SettingsStore::WriteDriverSettings(const std::string &provider,
+                                        const DriverSettings &settings) {
+    TRegistry registry(kKeyAllAccess);
+    registry.RootKey(kHKeyLocalMachine);
+    if (!registry.OpenKey(KeyPathFor(provider), true)) {
+        throw ESettingsStoreError("Registry Not Created!!");
+    }
+    for (const SettingField &field : SettingFields) {
+        registry.WriteInteger(std::string(field.valueName), settings.*field.member);
+    }
+}
+
+} // namespace tessaport

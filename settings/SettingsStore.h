@@ -1,0 +1,31 @@
+#pragma once
+
+#include "DriverSettings.h"
+
+#include <stdexcept>
+#include <string>
+
+namespace tessaport {
+
+// The store's own failures: the provider's key could not be opened or created.
+class ESettingsStoreError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads and writes one provider's settings under HKEY_LOCAL_MACHINE, in the key
+// "Software\Korvanta\Tessaport\<provider>". Failures are raised: ESettingsStoreError for a key
+// that cannot be opened or created, ERegistryError for a value that cannot be read or written.
+class SettingsStore {
+public:
+    static inline const std::string KeyPrefix = "Software\\Korvanta\\Tessaport\\";
+
+    static std::string KeyPathFor(const std::string &provider) { return KeyPrefix + provider; }
+
+    // `provider` is a non-empty, trimmed name.
+    static DriverSettings ReadDriverSettings(const std::string &provider);
+    // `provider` is a non-empty, trimmed name and `settings` is complete.
+    static void WriteDriverSettings(const std::string &provider, const DriverSettings &settings);
+};
+
+} // namespace tessaport
