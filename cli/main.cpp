@@ -73,8 +73,7 @@ int Set(const std::string &provider, const std::vector<std::string> &values) {
         const std::optional<std::int32_t> position = ParsePosition(values[i], field);
         if (!position) {
             return UsageError(std::string(field.label) + " must be a whole number from 0 to " +
-                              std::to_string(field.entryCount - 1) + ", not \"" + values[i] +
-                              "\"");
+                              std::to_string(field.entryCount - 1) + ", not \"" + values[i] + "\"");
         }
         settings.*field.member = *position;
     }

@@ -7,8 +7,9 @@
 namespace tessaport::testing {
 
 // A registry for one test, emptied of the Tessaport settings when created and when destroyed.
-// Keys are paths relative to HKEY_LOCAL_MACHINE. Off Windows it is a temporary hive file that
-// TESSAPORT_REGISTRY points to; on Windows it is the system registry.
+// Keys are paths relative to HKEY_LOCAL_MACHINE; an empty value name is the key's default value.
+// Off Windows it is a temporary hive file that TESSAPORT_REGISTRY points to; on Windows it is the
+// system registry.
 class ScratchRegistry {
 public:
     ScratchRegistry();

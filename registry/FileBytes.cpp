@@ -1,0 +1,57 @@
+#include "FileBytes.h"
+
+#include <new>
+#include <sys/mman.h>
+#include <utility>
+
+namespace tessaport {
+
+namespace {
+
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+
+} // namespace
+
+FileBytes::FileBytes(std::size_t capacity)
+    : capacity_(capacity), mapped_(capacity == 0 ? 1 : capacity) {
+    void *memory =
+        ::mmap(nullptr, mapped_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED) {
+        throw std::bad_alloc();
+    }
+    data_ = static_cast<char *>(memory);
+#ifdef MADV_HUGEPAGE
+    // A few large pages instead of thousands of small ones; only a hint.
+    if (mapped_ >= kHugePage) {
+        ::madvise(memory, mapped_, MADV_HUGEPAGE);
+    }
+#endif
+}
+
+FileBytes::~FileBytes() {
+    Release();
+}
+
+FileBytes::FileBytes(FileBytes &&other) noexcept
+    : data_(std::exchange(other.data_, nullptr)), capacity_(std::exchange(other.capacity_, 0)),
+      mapped_(std::exchange(other.mapped_, 0)), size_(std::exchange(other.size_, 0)) {}
+
+FileBytes &FileBytes::operator=(FileBytes &&other) noexcept {
+    if (this != &other) {
+        Release();
+        data_ = std::exchange(other.data_, nullptr);
+        capacity_ = std::exchange(other.capacity_, 0);
+        mapped_ = std::exchange(other.mapped_, 0);
+        size_ = std::exchange(other.size_, 0);
+    }
+    return *this;
+}
+
+void FileBytes::Release() {
+    if (data_ != nullptr) {
+        ::munmap(data_, mapped_);
+        data_ = nullptr;
+    }
+}
+
+} // namespace tessaport

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "FileBytes.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <sys/stat.h>
+
+namespace tessaport {
+
+enum class HiveState { Missing, Present, Denied };
+
+// The hive file on disk: what is at its path, who may read or replace it, and the atomic,
+// durable replacement under the writers' lock. A symbolic link is followed and the file is
+// written beside its target; anything but a regular file, or a dangling or looping link, is an
+// error; a hard-linked file is never replaced.
+class FileHive {
+public:
+    // Gets the current bytes (nullopt when there is no file) and returns the new bytes, or
+    // nullopt to leave the file alone.
+    using Edit = std::function<std::optional<std::string>(std::optional<std::string_view> current)>;
+
+    explicit FileHive(std::string path) : path_(std::move(path)) {}
+
+    const std::string &Path() const { return path_; }
+
+    HiveState State() const;
+    bool MayRead() const;
+    // Whether this process could replace the file, or create it and its folders.
+    bool MayWrite() const;
+    // The bytes, or nullopt when there is no file. Takes no lock: writers rename.
+    std::optional<FileBytes> Read() const;
+    // Re-reads the file under the lock, applies `edit` and replaces the file with the result.
+    // On failure the file is as it was and no temporary file is left.
+    void Update(const Edit &edit) const;
+
+private:
+    struct Target {
+        std::string path; // the file itself, a symbolic link resolved
+        HiveState state = HiveState::Missing;
+        struct stat info {};
+    };
+
+    Target Resolve() const;
+    void CheckKind(const struct stat &info) const;
+    std::optional<FileBytes> ReadFile(const std::string &path) const;
+    void CreateFolders(const std::string &folder) const;
+    void SyncFolder(const std::string &folder) const;
+    void RemoveStaleTempFiles(const std::string &target) const;
+
+    std::string path_;
+};
+
+} // namespace tessaport

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "KeySnapshot.h"
+#include "RegKeyPath.h"
+#include "RegText.h"
+#include "RegValue.h"
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tessaport {
+
+// Changes one key of a .reg file and nothing else: every byte outside the line(s) that decide
+// the change stays as it was, including encoding and line ends. Each candidate edit is parsed
+// again and kept only when the key reads back as intended and the rest of the file reads as
+// before; when no candidate passes, the edit is refused.
+class RegEditor {
+public:
+    // `text` is the current file, or null when there is none yet. Raises ERegSyntaxError when
+    // the file cannot be parsed.
+    RegEditor(const RegText *text, RegKeyPath key);
+
+    const KeySnapshot &Key() const { return snapshot_; }
+
+    // The new file with `name` set to `value` in the key (created when missing), or nullopt
+    // when the key already holds exactly that. Raises ERegistryError when it cannot be done
+    // safely.
+    std::optional<std::string> SetValue(std::string_view name, const RegValue &value) const;
+    // The new file with the key created, or nullopt when it exists.
+    std::optional<std::string> CreateKey() const;
+
+private:
+    using Values = std::map<std::string, RegValue>;
+
+    std::string Rewrite(const KeySnapshot::Entry &entry, const RegValue &value) const;
+    std::string Insert(const KeySnapshot::InsertionPoint &where, const std::string &line) const;
+    std::string Append(const std::optional<std::string> &valueLine) const;
+    std::string NewFile(const std::optional<std::string> &valueLine) const;
+    std::string ValueLine(std::string_view name, const RegValue &value) const;
+    bool Verify(const std::string &candidate, const Values &expected) const;
+    std::string_view Eol() const;
+
+    const RegText *text_;
+    RegKeyPath key_;
+    KeySnapshot snapshot_;
+    std::uint64_t fingerprint_ = 0;
+};
+
+} // namespace tessaport

@@ -1,0 +1,101 @@
+#include "RegLineCursor.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace tessaport {
+
+namespace {
+
+// The first LF, CR or NUL at or after `pos`. Eight bytes at a time: most words of a hive hold
+// no control character at all.
+std::size_t FindLineStop(const char *data, std::size_t pos, std::size_t size) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+    while (true) {
+        while (pos + 8 <= size) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, data + pos, 8);
+            // Non-zero when some byte is below 0x0E, which includes LF, CR and NUL.
+            if (((word - 0x0E * kOnes) & ~word & kHighBits) != 0) {
+                break;
+            }
+            pos += 8;
+        }
+        const std::size_t limit = pos + 8 < size ? pos + 8 : size;
+        for (; pos < limit; ++pos) {
+            const char c = data[pos];
+            if (c == '\n' || c == '\r' || c == '\0') {
+                return pos;
+            }
+        }
+        if (pos >= size) {
+            return size;
+        }
+    }
+}
+
+} // namespace
+
+RegLineCursor::RegLineCursor(const RegText &text)
+    : text_(text), decoded_(text.Decoded()), raw_(text.Raw()),
+      utf16_(text.Encoding() == RegEncoding::Utf16Le), rawPos_(utf16_ ? 2 : 0) {}
+
+bool RegLineCursor::Next(RegLine &line) {
+    if (pos_ >= decoded_.size()) {
+        return false;
+    }
+    ++number_;
+    const std::size_t start = pos_;
+    const char *data = decoded_.data();
+    const std::size_t size = decoded_.size();
+    const std::size_t stop = FindLineStop(data, start, size);
+    if (stop < size && data[stop] == '\0') {
+        text_.Fail(number_, "NUL byte in the text (a binary file, or UTF-16 without its "
+                            "byte order mark?)");
+    }
+    if (stop - start > RegText::kMaxLineBytes) {
+        text_.Fail(number_, "line longer than 1 MiB");
+    }
+    line.number = number_;
+    line.text = decoded_.substr(start, stop - start);
+    line.offset = start;
+    if (stop == size) {
+        line.end = LineEnd::None;
+        pos_ = stop;
+    } else if (data[stop] == '\n') {
+        line.end = LineEnd::Lf;
+        pos_ = stop + 1;
+    } else if (stop + 1 < size && data[stop + 1] == '\n') {
+        line.end = LineEnd::CrLf;
+        pos_ = stop + 2;
+    } else {
+        line.end = LineEnd::Cr;
+        pos_ = stop + 1;
+    }
+    if (!utf16_) {
+        line.rawBegin = start;
+        line.rawContentEnd = stop;
+        line.rawEnd = pos_;
+        return true;
+    }
+    // The UTF-16 bytes have the same lines: walk them alongside.
+    line.rawBegin = rawPos_;
+    line.rawContentEnd = RawLineEndAfter(rawPos_);
+    line.rawEnd = line.rawContentEnd + 2 * LineEndText(line.end).size();
+    rawPos_ = line.rawEnd;
+    return true;
+}
+
+std::size_t RegLineCursor::RawLineEndAfter(std::size_t rawPos) const {
+    std::size_t pos = rawPos;
+    while (pos + 1 < raw_.size()) {
+        if (raw_[pos + 1] == '\0' && (raw_[pos] == '\n' || raw_[pos] == '\r')) {
+            return pos;
+        }
+        pos += 2;
+    }
+    return raw_.size() - (raw_.size() - rawPos) % 2;
+}
+
+} // namespace tessaport

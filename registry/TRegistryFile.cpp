@@ -1,0 +1,192 @@
+// TRegistry over a .reg file hive (see FileHive.h).
+#include "ERegistryError.h"
+#include "FileHive.h"
+#include "HiveLocation.h"
+#include "KeyScanner.h"
+#include "KeySnapshot.h"
+#include "RegEditor.h"
+#include "RegKeyPath.h"
+#include "RegNames.h"
+#include "RegParser.h"
+#include "RegText.h"
+#include "TRegistry.h"
+
+#include <optional>
+#include <utility>
+
+namespace tessaport {
+
+namespace {
+
+// What OpenKey found: served to ReadInteger without reading the file again.
+struct OpenKeyState {
+    FileHive hive;
+    RegKeyPath key;
+    KeySnapshot snapshot;
+};
+
+std::string Describe(const OpenKeyState &open, const std::string &name) {
+    return open.hive.Path() + ": " + open.key.FullName() + ": value \"" + name + "\"";
+}
+
+KeySnapshot ScanKey(const FileHive &hive, std::string_view bytes, const RegKeyPath &key) {
+    const RegText text(bytes, hive.Path());
+    KeyScanner scanner(key);
+    RegParser::Parse(text, scanner);
+    return scanner.TakeSnapshot();
+}
+
+// Creates the key under the lock; returns its state afterwards.
+KeySnapshot CreateKey(const FileHive &hive, const RegKeyPath &key) {
+    KeySnapshot created;
+    hive.Update([&](std::optional<std::string_view> current) {
+        std::optional<RegText> text;
+        if (current) {
+            text.emplace(*current, hive.Path());
+        }
+        const RegEditor editor(text ? &*text : nullptr, key);
+        std::optional<std::string> next = editor.CreateKey();
+        created = editor.Key();
+        created.exists = true;
+        return next;
+    });
+    return created;
+}
+
+} // namespace
+
+struct TRegistry::Impl {
+    explicit Impl(RegAccess requested) : access(requested) {}
+
+    RegAccess access;
+    RegRootKey root = kHKeyCurrentUser;
+    std::string currentPath;
+    std::optional<OpenKeyState> open;
+};
+
+TRegistry::TRegistry(RegAccess access) : impl_(std::make_unique<Impl>(access)) {}
+
+TRegistry::~TRegistry() = default;
+
+RegRootKey TRegistry::RootKey() const {
+    return impl_->root;
+}
+
+void TRegistry::RootKey(RegRootKey root) {
+    CloseKey();
+    impl_->root = root;
+}
+
+bool TRegistry::OpenKey(const std::string &key, bool canCreate) {
+    CloseKey();
+    std::optional<RegKeyPath> path = RegKeyPath::Make(impl_->root, key);
+    if (!path) {
+        return false;
+    }
+    FileHive hive(HiveLocation::Current());
+    const bool wantsWrite = RequestsWriteAccess(impl_->access);
+    std::optional<KeySnapshot> snapshot;
+    switch (hive.State()) {
+    case HiveState::Denied:
+        return false;
+    case HiveState::Missing:
+        if (!canCreate || !hive.MayWrite()) {
+            return false;
+        }
+        snapshot = CreateKey(hive, *path);
+        break;
+    case HiveState::Present: {
+        if (!hive.MayRead() || (wantsWrite && !hive.MayWrite())) {
+            return false;
+        }
+        const std::optional<FileBytes> bytes = hive.Read();
+        if (bytes) {
+            snapshot = ScanKey(hive, bytes->View(), *path);
+        }
+        if (!snapshot || !snapshot->exists) {
+            if (!canCreate || !hive.MayWrite()) {
+                return false;
+            }
+            snapshot = CreateKey(hive, *path);
+        }
+        break;
+    }
+    }
+    impl_->open.emplace(OpenKeyState{std::move(hive), std::move(*path), std::move(*snapshot)});
+    impl_->currentPath = key;
+    return true;
+}
+
+void TRegistry::CloseKey() {
+    impl_->open.reset();
+    impl_->currentPath.clear();
+}
+
+bool TRegistry::HasCurrentKey() const {
+    return impl_->open.has_value();
+}
+
+const std::string &TRegistry::CurrentPath() const {
+    return impl_->currentPath;
+}
+
+std::int32_t TRegistry::ReadInteger(const std::string &name) {
+    if (!impl_->open) {
+        throw ERegistryError("cannot read \"" + name + "\": no key is open");
+    }
+    const OpenKeyState &open = *impl_->open;
+    const KeySnapshot::Entry *entry = open.snapshot.Find(name);
+    if (entry == nullptr) {
+        throw ERegistryError(Describe(open, name) + " does not exist");
+    }
+    const std::optional<std::uint32_t> number = entry->value.AsDword();
+    if (!number) {
+        std::string actual = RegTypeName(entry->value.type);
+        if (entry->value.type == 4) {
+            actual += " of " + std::to_string(entry->value.data.size()) + " bytes";
+        }
+        throw ERegistryError(Describe(open, name) + " is not a DWORD (it is " + actual + ")");
+    }
+    return static_cast<std::int32_t>(*number);
+}
+
+void TRegistry::WriteInteger(const std::string &name, std::int32_t value) {
+    if (!impl_->open) {
+        throw ERegistryError("cannot write \"" + name + "\": no key is open");
+    }
+    OpenKeyState &open = *impl_->open;
+    if (!RequestsWriteAccess(impl_->access)) {
+        throw ERegistryError(Describe(open, name) +
+                             " cannot be written: the key was opened for reading only");
+    }
+    if (!IsWritableValueName(name)) {
+        throw ERegistryError(Describe(open, name) +
+                             " cannot be written: the name holds a control character or is "
+                             "not valid UTF-8");
+    }
+    const RegValue dword = RegValue::Dword(static_cast<std::uint32_t>(value));
+    KeySnapshot written;
+    open.hive.Update([&](std::optional<std::string_view> current) {
+        if (!current) {
+            throw ERegistryError(Describe(open, name) +
+                                 " cannot be written: the file has been removed");
+        }
+        const RegText text(*current, open.hive.Path());
+        const RegEditor editor(&text, open.key);
+        if (!editor.Key().exists) {
+            throw ERegistryError(Describe(open, name) +
+                                 " cannot be written: the key has been deleted");
+        }
+        std::optional<std::string> next = editor.SetValue(name, dword);
+        written = editor.Key();
+        return next;
+    });
+    auto [entry, added] = written.values.try_emplace(Folded(name));
+    if (added) {
+        entry->second.name = name;
+    }
+    entry->second.value = dword;
+    open.snapshot = std::move(written);
+}
+
+} // namespace tessaport

@@ -1,0 +1,123 @@
+// TRegistry on the system registry, through the W functions of advapi32.
+#include "ERegistryError.h"
+#include "TRegistry.h"
+#include "WinKeyHandle.h"
+#include "WinRegistryApi.h"
+
+#include <string_view>
+
+namespace tessaport {
+namespace {
+
+// The system would take "\Software" or "Software\\Korvanta" too; the file hive does not, and both
+// back ends must agree on which keys exist.
+bool IsValidKeyPath(std::string_view path) {
+    if (path.empty()) {
+        return false;
+    }
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = path.find('\\', start);
+        const std::size_t length = (end == std::string_view::npos ? path.size() : end) - start;
+        if (length == 0) {
+            return false;
+        }
+        if (end == std::string_view::npos) {
+            return true;
+        }
+        start = end + 1;
+    }
+}
+
+// A caller that names a view itself keeps it.
+REGSAM WithSettingsView(RegAccess access) {
+    const REGSAM requested = access;
+    return (requested & (KEY_WOW64_32KEY | KEY_WOW64_64KEY)) != 0 ? requested
+                                                                  : requested | SettingsViewFlag();
+}
+
+std::string ViewLabel(REGSAM view) {
+    switch (view) {
+    case KEY_WOW64_32KEY:
+        return " (32-bit view)";
+    case KEY_WOW64_64KEY:
+        return " (64-bit view)";
+    default:
+        return "";
+    }
+}
+
+} // namespace
+
+struct TRegistry::Impl {
+    explicit Impl(RegAccess requested) : access(requested) {}
+
+    RegAccess access;
+    RegRootKey root = kHKeyCurrentUser;
+    WinKeyHandle key;
+    std::string path;
+
+    std::string Where(const std::string &keyPath) const {
+        return PredefinedRootName(root) + "\\" + keyPath +
+               ViewLabel(WithSettingsView(access) & KEY_WOW64_RES);
+    }
+};
+
+TRegistry::TRegistry(RegAccess access) : impl_(std::make_unique<Impl>(access)) {}
+
+TRegistry::~TRegistry() = default;
+
+RegRootKey TRegistry::RootKey() const {
+    return impl_->root;
+}
+
+void TRegistry::RootKey(RegRootKey root) {
+    CloseKey();
+    impl_->root = root;
+}
+
+bool TRegistry::OpenKey(const std::string &key, bool canCreate) {
+    CloseKey();
+    const HKEY root = PredefinedRootKey(impl_->root);
+    if (root == nullptr || !IsValidKeyPath(key)) {
+        return false;
+    }
+    try {
+        impl_->key =
+            OpenWinKey(root, key, WithSettingsView(impl_->access), canCreate, impl_->Where(key));
+    } catch (const ERegistryError &) {
+        // Only success is reported: the store turns a false into its own message.
+        return false;
+    }
+    impl_->path = key;
+    return true;
+}
+
+void TRegistry::CloseKey() {
+    impl_->key.Reset();
+    impl_->path.clear();
+}
+
+bool TRegistry::HasCurrentKey() const {
+    return static_cast<bool>(impl_->key);
+}
+
+const std::string &TRegistry::CurrentPath() const {
+    return impl_->path;
+}
+
+std::int32_t TRegistry::ReadInteger(const std::string &name) {
+    if (!impl_->key) {
+        throw ERegistryError("Cannot read \"" + name + "\": no key is open");
+    }
+    return static_cast<std::int32_t>(QueryDword(impl_->key.Get(), name, impl_->Where(impl_->path)));
+}
+
+void TRegistry::WriteInteger(const std::string &name, std::int32_t value) {
+    if (!impl_->key) {
+        throw ERegistryError("Cannot write \"" + name + "\": no key is open");
+    }
+    SetDword(impl_->key.Get(), name, static_cast<std::uint32_t>(value), impl_->Where(impl_->path));
+}
+
+} // namespace tessaport

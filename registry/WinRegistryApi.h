@@ -1,0 +1,29 @@
+#pragma once
+
+#include "RegistryTypes.h"
+#include "WinKeyHandle.h"
+
+#include <cstdint>
+#include <string>
+#include <windows.h>
+
+namespace tessaport {
+
+// The view flag added to every access request: the 32-bit view in a 64-bit build, so that the
+// settings stay where the 32-bit driver tools find them, unless built with
+// TESSAPORT_REGISTRY_NATIVE_VIEW.
+REGSAM SettingsViewFlag();
+
+// The predefined key for one of the roots in RegistryTypes.h, or nullptr for any other value.
+HKEY PredefinedRootKey(RegRootKey root);
+// "HKEY_LOCAL_MACHINE" and so on, for messages.
+std::string PredefinedRootName(RegRootKey root);
+
+// `where` names the key in failure messages. All three raise ERegistryError carrying the
+// system's own error text.
+WinKeyHandle OpenWinKey(HKEY root, const std::string &path, REGSAM access, bool create,
+                        const std::string &where);
+std::uint32_t QueryDword(HKEY key, const std::string &name, const std::string &where);
+void SetDword(HKEY key, const std::string &name, std::uint32_t value, const std::string &where);
+
+} // namespace tessaport

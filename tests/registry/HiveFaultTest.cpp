@@ -1,0 +1,190 @@
+// Every system call of a write failing in turn, or the process ending right at it: the hive is
+// the old or the new file, never anything else, and no temporary file stays behind.
+#include "ERegistryError.h"
+#include "HiveSandbox.h"
+#include "SyscallFaults.h"
+#include "TRegistry.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace tessaport {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FaultAction;
+using testing::FaultCall;
+using testing::FaultPlan;
+using testing::HiveSandbox;
+using testing::SyscallFaults;
+
+const std::string kKey = "Software\\Korvanta\\Tessaport\\Advantech";
+const std::string kHeader = "[HKEY_LOCAL_MACHINE\\Software\\Korvanta\\Tessaport\\Advantech]";
+const std::string kBefore = "Windows Registry Editor Version 5.00\r\n\r\n" + kHeader +
+                            "\r\n\"NumberOfCards\"=dword:00000001\r\n\r\n";
+const std::string kAfter = "Windows Registry Editor Version 5.00\r\n\r\n" + kHeader +
+                           "\r\n\"NumberOfCards\"=dword:0000000a\r\n\r\n";
+const std::string kCreated = "Windows Registry Editor Version 5.00\r\n\r\n" + kHeader + "\r\n\r\n";
+const std::vector<FaultCall> kCalls{FaultCall::Write, FaultCall::Fsync, FaultCall::Rename,
+                                    FaultCall::Close, FaultCall::Fchmod};
+constexpr int kMaxCalls = 32;
+
+struct Outcome {
+    bool threw = false;
+    std::string message;
+    bool triggered = false;
+    bool renamed = false;
+};
+
+Outcome RunArmed(const FaultPlan &plan, const std::function<void()> &action) {
+    Outcome outcome;
+    SyscallFaults::Arm(plan);
+    try {
+        action();
+    } catch (const ERegistryError &failure) {
+        outcome.threw = true;
+        outcome.message = failure.what();
+    }
+    outcome.triggered = SyscallFaults::Triggered();
+    outcome.renamed = SyscallFaults::Renamed();
+    SyscallFaults::Disarm();
+    return outcome;
+}
+
+void WriteTen() {
+    TRegistry registry;
+    registry.RootKey(kHKeyLocalMachine);
+    if (!registry.OpenKey(kKey, false)) {
+        throw ERegistryError("cannot open the key");
+    }
+    registry.WriteInteger("NumberOfCards", 10);
+}
+
+TEST(HiveFaults, AFailedCallLeavesTheOldFileAndReportsIt) {
+    for (FaultCall call : kCalls) {
+        for (int at = 1;; ++at) {
+            SCOPED_TRACE(testing::NameOf(call) + " #" + std::to_string(at));
+            ASSERT_LE(at, kMaxCalls);
+            HiveSandbox sandbox;
+            sandbox.WriteHive(kBefore);
+            const Outcome outcome = RunArmed({call, at, FaultAction::Fail, EIO}, WriteTen);
+            EXPECT_TRUE(sandbox.LeftoverTempFiles().empty());
+            if (!outcome.triggered) {
+                EXPECT_GT(at, 1) << "the call was never made: is it intercepted?";
+                EXPECT_FALSE(outcome.threw) << outcome.message;
+                EXPECT_EQ(sandbox.ReadHive(), kAfter);
+                break;
+            }
+            if (outcome.threw) {
+                EXPECT_EQ(sandbox.ReadHive(), outcome.renamed ? kAfter : kBefore);
+                EXPECT_NE(outcome.message.find(std::strerror(EIO)), std::string::npos)
+                    << outcome.message;
+                EXPECT_NE(outcome.message.find(sandbox.Folder().string()), std::string::npos)
+                    << outcome.message;
+            } else {
+                // Only closing a descriptor that was read, or the lock's, may fail unnoticed.
+                EXPECT_EQ(call, FaultCall::Close);
+                EXPECT_EQ(sandbox.ReadHive(), kAfter);
+            }
+        }
+    }
+}
+
+TEST(HiveFaults, AFailedCreationLeavesNoFile) {
+    for (FaultCall call : kCalls) {
+        for (int at = 1;; ++at) {
+            SCOPED_TRACE(testing::NameOf(call) + " #" + std::to_string(at));
+            ASSERT_LE(at, kMaxCalls);
+            HiveSandbox sandbox;
+            const fs::path hive = sandbox.Folder() / "new" / "registry.reg";
+            sandbox.PointAt(hive);
+            bool opened = false;
+            const Outcome outcome = RunArmed({call, at, FaultAction::Fail, ENOSPC}, [&] {
+                TRegistry registry;
+                registry.RootKey(kHKeyLocalMachine);
+                opened = registry.OpenKey(kKey, true);
+            });
+            for (const auto &entry : fs::directory_iterator(sandbox.Folder() / "new")) {
+                EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos);
+            }
+            if (outcome.threw && !outcome.renamed) {
+                EXPECT_FALSE(fs::exists(hive));
+                EXPECT_NE(outcome.message.find(std::strerror(ENOSPC)), std::string::npos);
+            } else {
+                EXPECT_EQ(testing::ReadBytes(hive), kCreated);
+                EXPECT_EQ(opened, !outcome.threw);
+            }
+            if (!outcome.triggered) {
+                EXPECT_GT(at, 1) << "the call was never made: is it intercepted?";
+                EXPECT_TRUE(opened);
+                break;
+            }
+        }
+    }
+}
+
+TEST(HiveFaults, ShortAndInterruptedWritesAreCompleted) {
+    HiveSandbox sandbox;
+    sandbox.WriteHive(kBefore);
+    SyscallFaults::ArmShortWrites(3);
+    WriteTen();
+    SyscallFaults::Disarm();
+    EXPECT_EQ(sandbox.ReadHive(), kAfter);
+
+    sandbox.WriteHive(kBefore);
+    const Outcome outcome = RunArmed({FaultCall::Write, 1, FaultAction::Fail, EINTR}, WriteTen);
+    EXPECT_TRUE(outcome.triggered);
+    EXPECT_FALSE(outcome.threw) << outcome.message;
+    EXPECT_EQ(sandbox.ReadHive(), kAfter);
+}
+
+TEST(HiveFaults, AProcessEndingAtAnyCallLeavesTheOldOrTheNewFile) {
+    for (FaultCall call : kCalls) {
+        for (FaultAction action : {FaultAction::ExitBefore, FaultAction::ExitAfter}) {
+            for (int at = 1;; ++at) {
+                SCOPED_TRACE(testing::NameOf(call) + " #" + std::to_string(at) +
+                             (action == FaultAction::ExitBefore ? " before" : " after"));
+                ASSERT_LE(at, kMaxCalls);
+                HiveSandbox sandbox;
+                sandbox.WriteHive(kBefore);
+                std::fflush(stdout);
+                const pid_t child = ::fork();
+                ASSERT_NE(child, -1);
+                if (child == 0) {
+                    SyscallFaults::Arm({call, at, action, 0});
+                    try {
+                        WriteTen();
+                    } catch (...) {
+                        std::_Exit(1);
+                    }
+                    std::_Exit(0);
+                }
+                int status = 0;
+                ASSERT_EQ(::waitpid(child, &status, 0), child);
+                ASSERT_TRUE(WIFEXITED(status));
+                const int exitStatus = WEXITSTATUS(status);
+                ASSERT_TRUE(exitStatus == 0 || exitStatus == SyscallFaults::kExitStatus);
+                const std::string left = sandbox.ReadHive();
+                EXPECT_TRUE(left == kBefore || left == kAfter) << left;
+                // The next writer clears up after the one that died.
+                WriteTen();
+                EXPECT_EQ(sandbox.ReadHive(), kAfter);
+                EXPECT_TRUE(sandbox.LeftoverTempFiles().empty());
+                if (exitStatus == 0) {
+                    EXPECT_GT(at, 1) << "the call was never made: is it intercepted?";
+                    break;
+                }
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace tessaport

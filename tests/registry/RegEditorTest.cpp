@@ -1,0 +1,261 @@
+// Editing a .reg file: the exact bytes each edit produces, and edits that are refused because
+// they would change how the rest of the file reads.
+#include "RegEditor.h"
+
+#include "ERegistryError.h"
+#include "HiveSandbox.h"
+#include "RegDocument.h"
+#include "RegText.h"
+
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessaport {
+namespace {
+
+using testing::Utf16Export;
+
+const std::string kKey = "Software\\Korvanta\\Tessaport\\Advantech";
+const std::string kHeader = "[HKEY_LOCAL_MACHINE\\Software\\Korvanta\\Tessaport\\Advantech]";
+const std::string kV5 = "Windows Registry Editor Version 5.00";
+
+std::string Repeat(std::string_view text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) {
+        out += text;
+    }
+    return out;
+}
+
+RegKeyPath Key() {
+    return *RegKeyPath::Make(kHKeyLocalMachine, kKey);
+}
+
+struct EditCase {
+    std::string name;
+    std::string before;
+    std::string valueName;
+    RegValue value;
+    std::optional<std::string> after; // nullopt: the edit is refused
+};
+
+// Besides the exact bytes: the edited file must read as the old one plus the change.
+void ExpectOnlyTheChange(const std::string &before, const std::string &after,
+                         const std::string &name, const RegValue &value) {
+    RegDocument expected = RegDocument::FromText(RegText(before, "t.reg"));
+    expected.SetValue(kHKeyLocalMachine, kKey, name, value);
+    EXPECT_TRUE(RegDocument::FromText(RegText(after, "t.reg")) == expected);
+}
+
+TEST(RegEditor, SetValueChangesOnlyWhatDecidesTheValue) {
+    const RegValue ten = RegValue::Dword(10);
+    const std::string other = "[HKEY_LOCAL_MACHINE\\Software\\Other]";
+    const std::vector<EditCase> cases{
+        {"rewrites the deciding line, keeping its comment",
+         kV5 + "\r\n\r\n; settings\r\n" + kHeader +
+             "\r\n@=\"default\"\r\n"
+             "\"NumberOfCards\"=dword:00000003 ; three\r\n\"Other\"=\"x\"\r\n\r\n" +
+             other + "\r\n\"NumberOfCards\"=dword:00000001\r\n",
+         "NumberOfCards", ten,
+         kV5 + "\r\n\r\n; settings\r\n" + kHeader +
+             "\r\n@=\"default\"\r\n"
+             "\"NumberOfCards\"=dword:0000000a ; three\r\n\"Other\"=\"x\"\r\n\r\n" +
+             other + "\r\n\"NumberOfCards\"=dword:00000001\r\n"},
+        {"keeps the file's spelling and blanks",
+         "REGEDIT4\n[hklm\\SOFTWARE\\korvanta\\Tessaport\\ADVANTECH]\n  \"numberofcards\" =  "
+         "dword:3\n",
+         "NumberOfCards", ten,
+         "REGEDIT4\n[hklm\\SOFTWARE\\korvanta\\Tessaport\\ADVANTECH]\n  \"numberofcards\" =  "
+         "dword:0000000a\n"},
+        {"a string becomes a dword", "REGEDIT4\n" + kHeader + "\n\"NumberOfCards\"=\"3\"\n",
+         "NumberOfCards", ten, "REGEDIT4\n" + kHeader + "\n\"NumberOfCards\"=dword:0000000a\n"},
+        {"a continued hex value becomes one line",
+         kV5 + "\r\n" + kHeader +
+             "\r\n\"NumberOfCards\"=hex(4):03,\\\r\n ; note\r\n  00,00,00\r\n"
+             "\"Next\"=dword:1\r\n",
+         "NumberOfCards", ten,
+         kV5 + "\r\n" + kHeader + "\r\n\"NumberOfCards\"=dword:0000000a\r\n\"Next\"=dword:1\r\n"},
+        {"of a repeated value only the last line counts",
+         "REGEDIT4\n" + kHeader + "\n\"NumberOfCards\"=dword:1\n" + kHeader +
+             "\n\"NumberOfCards\"=dword:2\n",
+         "NumberOfCards", ten,
+         "REGEDIT4\n" + kHeader + "\n\"NumberOfCards\"=dword:1\n" + kHeader +
+             "\n\"NumberOfCards\"=dword:0000000a\n"},
+        {"a missing value goes after the key's last value",
+         "REGEDIT4\n\n[HKLM\\Software\\Korvanta\\Tessaport\\Advantech]\n\"A\"=dword:1\n\n" + other +
+             "\n",
+         "NumberOfCards", ten,
+         "REGEDIT4\n\n[HKLM\\Software\\Korvanta\\Tessaport\\Advantech]\n\"A\"=dword:1\n"
+         "\"NumberOfCards\"=dword:0000000a\n\n" +
+             other + "\n"},
+        {"a deleted value comes back after its deletion",
+         "REGEDIT4\n" + kHeader + "\n\"NumberOfCards\"=dword:1\n\"NumberOfCards\"=-\n",
+         "NumberOfCards", ten,
+         "REGEDIT4\n" + kHeader +
+             "\n\"NumberOfCards\"=dword:1\n\"NumberOfCards\"=-\n"
+             "\"NumberOfCards\"=dword:0000000a\n"},
+        {"after a deletion only the key's later section counts",
+         "REGEDIT4\n" + kHeader + "\n\"A\"=dword:1\n[-HKEY_LOCAL_MACHINE\\Software\\Korvanta]\n" +
+             kHeader + "\n",
+         "NumberOfCards", ten,
+         "REGEDIT4\n" + kHeader + "\n\"A\"=dword:1\n[-HKEY_LOCAL_MACHINE\\Software\\Korvanta]\n" +
+             kHeader + "\n\"NumberOfCards\"=dword:0000000a\n"},
+        {"a key kept alive by a subkey gets a new section",
+         kV5 + "\r\n" + kHeader + "\r\n\"A\"=dword:1\r\n[-" + kHeader.substr(1) + "\r\n" +
+             "[HKEY_LOCAL_MACHINE\\Software\\Korvanta\\Tessaport\\Advantech\\Sub]\r\n",
+         "NumberOfCards", ten,
+         kV5 + "\r\n" + kHeader + "\r\n\"A\"=dword:1\r\n[-" + kHeader.substr(1) + "\r\n" +
+             "[HKEY_LOCAL_MACHINE\\Software\\Korvanta\\Tessaport\\Advantech\\Sub]\r\n\r\n" +
+             kHeader + "\r\n\"NumberOfCards\"=dword:0000000a\r\n\r\n"},
+        {"a missing key is appended after a missing final newline",
+         "REGEDIT4\n" + other + "\n\"a\"=dword:1", "NumberOfCards", ten,
+         "REGEDIT4\n" + other + "\n\"a\"=dword:1\n\n" + kHeader +
+             "\n\"NumberOfCards\"=dword:0000000a\n\n"},
+        {"an export's closing blank line is reused", kV5 + "\r\n\r\n" + other + "\r\n\r\n",
+         "NumberOfCards", ten,
+         kV5 + "\r\n\r\n" + other + "\r\n\r\n" + kHeader +
+             "\r\n\"NumberOfCards\"=dword:0000000a\r\n\r\n"},
+        {"CR-only files get CR", "REGEDIT4\r\r" + other + "\r", "NumberOfCards", ten,
+         "REGEDIT4\r\r" + other + "\r\r" + kHeader + "\r\"NumberOfCards\"=dword:0000000a\r\r"},
+        {"a last value without a line end", "REGEDIT4\n" + kHeader + "\n\"A\"=dword:1",
+         "NumberOfCards", ten,
+         "REGEDIT4\n" + kHeader + "\n\"A\"=dword:1\n\"NumberOfCards\"=dword:0000000a\n"},
+        {"rewriting a value cut off by the end of the file drops its dangling backslash",
+         "REGEDIT4\n" + kHeader + "\n\"NumberOfCards\"=hex:01,\\", "NumberOfCards", ten,
+         "REGEDIT4\n" + kHeader + "\n\"NumberOfCards\"=dword:0000000a"},
+        {"nothing can follow another key's dangling backslash",
+         "REGEDIT4\n" + other + "\n\"b\"=hex:01,\\\n", "NumberOfCards", ten, std::nullopt},
+        {"nor the key's own", "REGEDIT4\n" + kHeader + "\n\"A\"=hex:01,\\\n", "NumberOfCards", ten,
+         std::nullopt},
+        {"negative numbers as two's complement", "REGEDIT4\n" + kHeader + "\n\"N\"=dword:1\n", "N",
+         RegValue::Dword(static_cast<std::uint32_t>(-1)),
+         "REGEDIT4\n" + kHeader + "\n\"N\"=dword:ffffffff\n"},
+        {"long binary data wraps like an export", "REGEDIT4\n" + kHeader + "\n", "Blob",
+         RegValue{kRegBinary, std::string(30, '\xAB')},
+         "REGEDIT4\n" + kHeader + "\n\"Blob\"=hex:" + Repeat("ab,", 21) + "\\\n  " +
+             Repeat("ab,", 8) + "ab\n"},
+        {"names and strings are escaped", "REGEDIT4\n" + kHeader + "\n", "a \"b\" \\c",
+         RegValue{kRegSz, "C:\\d \"e\""},
+         "REGEDIT4\n" + kHeader + "\n\"a \\\"b\\\" \\\\c\"=\"C:\\\\d \\\"e\\\"\"\n"},
+    };
+    for (const EditCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        const RegText text(c.before, "t.reg");
+        const RegEditor editor(&text, Key());
+        if (!c.after) {
+            EXPECT_THROW(editor.SetValue(c.valueName, c.value), ERegistryError);
+            continue;
+        }
+        const std::optional<std::string> after = editor.SetValue(c.valueName, c.value);
+        ASSERT_TRUE(after);
+        EXPECT_EQ(*after, *c.after);
+        ExpectOnlyTheChange(c.before, *after, c.valueName, c.value);
+    }
+}
+
+TEST(RegEditor, EditsAWindowsExportInItsOwnEncoding) {
+    const std::string exportText =
+        kV5 + "\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Korvanta]\r\n\r\n"
+              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Korvanta\\Tessaport\\Advantech]\r\n"
+              "@=\"Cart\xC3\xA9s\"\r\n"
+              "\"NumberOfCards\"=dword:00000003\r\n"
+              "\"Path\"=hex(2):25,00,53,00,79,00,73,00,74,00,65,00,6d,00,52,00,6f,00,6f,00,\\\r\n"
+              "  74,00,25,00,00,00\r\n"
+              "\"Limit\"=hex(b):00,01,00,00,00,00,00,00\r\n"
+              "\r\n";
+    struct Utf16Case {
+        std::string name;
+        std::string valueName;
+        std::string expected;
+    };
+    const std::vector<Utf16Case> cases{
+        {"replace", "NumberOfCards",
+         kV5 + "\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Korvanta]\r\n\r\n"
+               "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Korvanta\\Tessaport\\Advantech]\r\n"
+               "@=\"Cart\xC3\xA9s\"\r\n"
+               "\"NumberOfCards\"=dword:0000000a\r\n"
+               "\"Path\"=hex(2):25,00,53,00,79,00,73,00,74,00,65,00,6d,00,52,00,6f,00,6f,00,\\\r\n"
+               "  74,00,25,00,00,00\r\n"
+               "\"Limit\"=hex(b):00,01,00,00,00,00,00,00\r\n"
+               "\r\n"},
+        {"add", "PIIBeginAddress",
+         kV5 + "\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Korvanta]\r\n\r\n"
+               "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Korvanta\\Tessaport\\Advantech]\r\n"
+               "@=\"Cart\xC3\xA9s\"\r\n"
+               "\"NumberOfCards\"=dword:00000003\r\n"
+               "\"Path\"=hex(2):25,00,53,00,79,00,73,00,74,00,65,00,6d,00,52,00,6f,00,6f,00,\\\r\n"
+               "  74,00,25,00,00,00\r\n"
+               "\"Limit\"=hex(b):00,01,00,00,00,00,00,00\r\n"
+               "\"PIIBeginAddress\"=dword:0000000a\r\n"
+               "\r\n"},
+    };
+    const std::string before = Utf16Export(exportText);
+    {
+        SCOPED_TRACE("new key");
+        const std::string withoutKey =
+            kV5 + "\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Korvanta]\r\n\"A\"=dword:1\r\n";
+        const std::string utf16 = Utf16Export(withoutKey);
+        const RegText text(utf16, "t.reg");
+        EXPECT_EQ(RegEditor(&text, Key()).SetValue("N", RegValue::Dword(10)),
+                  Utf16Export(withoutKey + "\r\n" + kHeader + "\r\n\"N\"=dword:0000000a\r\n\r\n"));
+    }
+    for (const Utf16Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const RegText text(before, "t.reg");
+        const std::optional<std::string> after =
+            RegEditor(&text, Key()).SetValue(c.valueName, RegValue::Dword(10));
+        ASSERT_TRUE(after);
+        EXPECT_EQ(*after, Utf16Export(c.expected));
+        ExpectOnlyTheChange(before, *after, c.valueName, RegValue::Dword(10));
+    }
+}
+
+TEST(RegEditor, LeavesAFileAloneWhenItAlreadySaysSo) {
+    const std::vector<std::string> files{
+        "REGEDIT4\n" + kHeader + "\n\"N\"=dword:0000000a\n",
+        "REGEDIT4\n" + kHeader + "\n\"n\"=hex(4):0a,00,00,00\n",
+        "REGEDIT4\n[HKLM\\Software\\Korvanta\\Tessaport\\Advantech]\n\"N\"=dword:a\n",
+    };
+    for (const std::string &file : files) {
+        SCOPED_TRACE(file);
+        const RegText text(file, "t.reg");
+        EXPECT_EQ(RegEditor(&text, Key()).SetValue("N", RegValue::Dword(10)), std::nullopt);
+    }
+}
+
+TEST(RegEditor, CreatesKeys) {
+    struct CreateCase {
+        std::string name;
+        std::optional<std::string> before; // nullopt: no file yet
+        std::optional<std::string> after;  // nullopt: nothing to do
+    };
+    const std::vector<CreateCase> cases{
+        {"new file", std::nullopt, kV5 + "\r\n\r\n" + kHeader + "\r\n\r\n"},
+        {"existing key", "REGEDIT4\n" + kHeader + "\n", std::nullopt},
+        {"existing through a subkey", "REGEDIT4\n[HKLM\\" + kKey + "\\Sub]\n", std::nullopt},
+        {"appended", "REGEDIT4\n[HKLM\\Software]\n",
+         "REGEDIT4\n[HKLM\\Software]\n\n" + kHeader + "\n\n"},
+        {"deleted key comes back", "REGEDIT4\n" + kHeader + "\n\"A\"=dword:1\n[-HKLM\\Software]\n",
+         "REGEDIT4\n" + kHeader + "\n\"A\"=dword:1\n[-HKLM\\Software]\n\n" + kHeader + "\n\n"},
+    };
+    for (const CreateCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::optional<RegText> text;
+        if (c.before) {
+            text.emplace(*c.before, "t.reg");
+        }
+        const RegEditor editor(text ? &*text : nullptr, Key());
+        EXPECT_EQ(editor.CreateKey(), c.after);
+    }
+}
+
+TEST(RegEditor, NewFilesLookLikeAnExport) {
+    const std::optional<std::string> created =
+        RegEditor(nullptr, Key()).SetValue("NumberOfCards", RegValue::Dword(3));
+    EXPECT_EQ(created, kV5 + "\r\n\r\n" + kHeader + "\r\n\"NumberOfCards\"=dword:00000003\r\n\r\n");
+}
+
+} // namespace
+} // namespace tessaport

@@ -1,0 +1,166 @@
+#include "SyscallFaults.h"
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tessaport::testing {
+
+namespace {
+
+struct State {
+    bool armed = false;
+    FaultPlan plan;
+    std::array<int, 5> calls{};
+    bool triggered = false;
+    bool renamed = false;
+    std::size_t shortWrites = 0;
+};
+
+State &Faults() {
+    static State state;
+    return state;
+}
+
+// The C library's own function, found past this executable's definition.
+template <typename Function> Function *Next(const char *name) {
+    void *symbol = ::dlsym(RTLD_NEXT, name);
+    if (symbol == nullptr) {
+        std::fprintf(stderr, "dlsym(%s) failed\n", name);
+        std::_Exit(98);
+    }
+    Function *function = nullptr;
+    std::memcpy(&function, &symbol, sizeof function);
+    return function;
+}
+
+// True when this call is to fail (errno is then set).
+bool BeforeCall(FaultCall call) {
+    State &state = Faults();
+    if (!state.armed) {
+        return false;
+    }
+    const int count = ++state.calls[static_cast<std::size_t>(call)];
+    if (call != state.plan.call || count != state.plan.at) {
+        return false;
+    }
+    state.triggered = true;
+    if (state.plan.action == FaultAction::ExitBefore) {
+        std::_Exit(SyscallFaults::kExitStatus);
+    }
+    if (state.plan.action == FaultAction::Fail) {
+        errno = state.plan.error;
+        return true;
+    }
+    return false;
+}
+
+void AfterCall(FaultCall call) {
+    const State &state = Faults();
+    if (state.armed && state.triggered && call == state.plan.call &&
+        state.calls[static_cast<std::size_t>(call)] == state.plan.at &&
+        state.plan.action == FaultAction::ExitAfter) {
+        std::_Exit(SyscallFaults::kExitStatus);
+    }
+}
+
+} // namespace
+
+std::string NameOf(FaultCall call) {
+    static constexpr std::array<const char *, 5> kNames{"write", "fsync", "rename", "close",
+                                                        "fchmod"};
+    return kNames[static_cast<std::size_t>(call)];
+}
+
+void SyscallFaults::Arm(const FaultPlan &plan) {
+    Faults() = State{};
+    Faults().plan = plan;
+    Faults().armed = true;
+}
+
+void SyscallFaults::ArmShortWrites(std::size_t bytes) {
+    Faults() = State{};
+    Faults().plan.at = 0;
+    Faults().shortWrites = bytes;
+    Faults().armed = true;
+}
+
+void SyscallFaults::Disarm() {
+    Faults().armed = false;
+}
+
+bool SyscallFaults::Triggered() {
+    return Faults().triggered;
+}
+
+bool SyscallFaults::Renamed() {
+    return Faults().renamed;
+}
+
+} // namespace tessaport::testing
+
+using namespace tessaport::testing;
+
+extern "C" {
+
+ssize_t write(int fd, const void *buffer, size_t count) {
+    static auto *real = Next<ssize_t(int, const void *, size_t)>("write");
+    if (BeforeCall(FaultCall::Write)) {
+        return -1;
+    }
+    const std::size_t limit = Faults().armed ? Faults().shortWrites : 0;
+    const ssize_t result = real(fd, buffer, limit != 0 && count > limit ? limit : count);
+    AfterCall(FaultCall::Write);
+    return result;
+}
+
+int fsync(int fd) {
+    static auto *real = Next<int(int)>("fsync");
+    if (BeforeCall(FaultCall::Fsync)) {
+        return -1;
+    }
+    const int result = real(fd);
+    AfterCall(FaultCall::Fsync);
+    return result;
+}
+
+int rename(const char *from, const char *to) noexcept {
+    static auto *real = Next<int(const char *, const char *)>("rename");
+    if (BeforeCall(FaultCall::Rename)) {
+        return -1;
+    }
+    const int result = real(from, to);
+    if (result == 0 && Faults().armed) {
+        Faults().renamed = true;
+    }
+    AfterCall(FaultCall::Rename);
+    return result;
+}
+
+int close(int fd) {
+    static auto *real = Next<int(int)>("close");
+    if (BeforeCall(FaultCall::Close)) {
+        // Linux frees the descriptor even when close reports an error.
+        real(fd);
+        return -1;
+    }
+    const int result = real(fd);
+    AfterCall(FaultCall::Close);
+    return result;
+}
+
+int fchmod(int fd, mode_t mode) noexcept {
+    static auto *real = Next<int(int, mode_t)>("fchmod");
+    if (BeforeCall(FaultCall::Fchmod)) {
+        return -1;
+    }
+    const int result = real(fd, mode);
+    AfterCall(FaultCall::Fchmod);
+    return result;
+}
+
+} // extern "C"

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace tessaport::testing {
+
+// Failures injected into the system calls a hive write makes. The test executable that links
+// SyscallFaults.cpp defines write, fsync, rename, close and fchmod itself and forwards them to
+// the C library, failing or exiting at the planned call.
+enum class FaultCall { Write, Fsync, Rename, Close, Fchmod };
+enum class FaultAction { Fail, ExitBefore, ExitAfter };
+
+struct FaultPlan {
+    FaultCall call = FaultCall::Write;
+    int at = 1; // the first call is 1
+    FaultAction action = FaultAction::Fail;
+    int error = 0; // errno for FaultAction::Fail
+};
+
+std::string NameOf(FaultCall call);
+
+class SyscallFaults {
+public:
+    static constexpr int kExitStatus = 99;
+
+    static void Arm(const FaultPlan &plan);
+    // Lets each write() take at most `bytes` bytes.
+    static void ArmShortWrites(std::size_t bytes);
+    static void Disarm();
+    // Whether the planned call was reached while armed.
+    static bool Triggered();
+    // Whether a rename succeeded while armed.
+    static bool Renamed();
+};
+
+} // namespace tessaport::testing

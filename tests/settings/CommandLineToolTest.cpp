@@ -1,0 +1,109 @@
+// Runs the real tessaport-reg against a scratch hive, as a script would.
+#include "ScratchRegistry.h"
+
+#include <array>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/wait.h>
+
+namespace tessaport {
+namespace {
+
+struct Outcome {
+    int status;
+    std::string output; // standard output followed by standard error
+};
+
+Outcome RunTool(const std::string &arguments) {
+    const std::string command = std::string(TESSAPORT_REG_TOOL) + " " + arguments + " 2>&1";
+    FILE *pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        throw std::runtime_error("cannot start " + command);
+    }
+    std::string output;
+    std::array<char, 4096> buffer{};
+    while (std::size_t count = std::fread(buffer.data(), 1, buffer.size(), pipe)) {
+        output.append(buffer.data(), count);
+    }
+    const int status = pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+const std::string kAdlinkKey = "Software\\Korvanta\\Tessaport\\Adlink";
+
+TEST(CommandLineTool, SetThenGetRoundTrips) {
+    testing::ScratchRegistry registry;
+
+    const Outcome set = RunTool("set Adlink 3 10 20");
+    EXPECT_EQ(set.status, 0) << set.output;
+    EXPECT_EQ(set.output, "");
+
+    const Outcome get = RunTool("get Adlink");
+    EXPECT_EQ(get.status, 0) << get.output;
+    EXPECT_EQ(get.output, "NumberOfCards=3\nPIIBeginAddress=10\nPIQBeginAddress=20\n");
+}
+
+TEST(CommandLineTool, GetPrintsStoredValuesAsTheyAreEvenOutsideTheLists) {
+    testing::ScratchRegistry registry;
+    registry.SetDword(kAdlinkKey, "NumberOfCards", 25);
+    registry.SetDword(kAdlinkKey, "PIIBeginAddress", 0xFFFFFFFF);
+    registry.SetDword(kAdlinkKey, "PIQBeginAddress", 0x80000000);
+
+    const Outcome get = RunTool("get Adlink");
+    EXPECT_EQ(get.status, 0) << get.output;
+    EXPECT_EQ(get.output, "NumberOfCards=25\nPIIBeginAddress=-1\nPIQBeginAddress=-2147483648\n");
+}
+
+TEST(CommandLineTool, StoreFailuresExitWithOneAndTheirMessage) {
+    testing::ScratchRegistry registry;
+
+    const Outcome missing = RunTool("get Advantech");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.output.find("Registry Not Found!!"), std::string::npos) << missing.output;
+
+    registry.SetDword("Software\\Korvanta\\Tessaport\\Advantech", "NumberOfCards", 2);
+    const Outcome partial = RunTool("get Advantech");
+    EXPECT_EQ(partial.status, 1);
+    EXPECT_NE(partial.output.find("PIIBeginAddress"), std::string::npos) << partial.output;
+}
+
+TEST(CommandLineTool, UsageErrorsExitWithTwoAndWriteNothing) {
+    testing::ScratchRegistry registry;
+    const char *invalid[] = {
+        "",
+        "get",
+        "frob Adlink",
+        "get adlink",
+        "get Adlink extra",
+        "set Adlink 3 10",
+        "set Adlink 3 10 20 30",
+        "set Adlink 20 0 0",
+        "set Adlink 0 50 0",
+        "set Adlink 0 0 -1",
+        "set Adlink 03x 0 0",
+        "set Adlink ' 3' 0 0",
+        "set Adlink 4294967299 0 0",
+        "set Unknown 1 1 1",
+    };
+    for (const char *arguments : invalid) {
+        const Outcome outcome = RunTool(arguments);
+        EXPECT_EQ(outcome.status, 2) << arguments << "\n" << outcome.output;
+        EXPECT_NE(outcome.output.find("usage:"), std::string::npos) << arguments;
+    }
+    const Outcome outOfRange = RunTool("set Adlink 20 0 0");
+    EXPECT_NE(outOfRange.output.find("0 to 19"), std::string::npos) << outOfRange.output;
+    EXPECT_FALSE(registry.KeyExists(kAdlinkKey));
+}
+
+TEST(CommandLineTool, BoundaryValuesAreAccepted) {
+    testing::ScratchRegistry registry;
+
+    EXPECT_EQ(RunTool("set Advantech 0 0 0").status, 0);
+    EXPECT_EQ(RunTool("set Advantech 19 49 49").status, 0);
+    EXPECT_EQ(RunTool("get Advantech").output,
+              "NumberOfCards=19\nPIIBeginAddress=49\nPIQBeginAddress=49\n");
+}
+
+} // namespace
+} // namespace tessaport

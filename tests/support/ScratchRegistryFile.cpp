@@ -1,0 +1,159 @@
+// ScratchRegistry over a temporary hive file. Set-up goes through the hive's own editor, so the
+// file stays a valid .reg export; reads replay the file.
+#include "FileHive.h"
+#include "HiveLocation.h"
+#include "KeyScanner.h"
+#include "RegEditor.h"
+#include "RegKeyPath.h"
+#include "RegParser.h"
+#include "RegText.h"
+#include "RegValue.h"
+#include "ScratchRegistry.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <stdexcept>
+#include <vector>
+
+namespace tessaport::testing {
+
+namespace {
+
+// The header declares no members, so each scratch registry's folder lives here.
+struct ScratchState {
+    std::filesystem::path folder;
+    std::string hive;
+    std::optional<std::string> previousVariable;
+};
+
+std::map<const ScratchRegistry *, ScratchState> &States() {
+    static std::map<const ScratchRegistry *, ScratchState> states;
+    return states;
+}
+
+const ScratchState &StateOf(const ScratchRegistry *registry) {
+    return States().at(registry);
+}
+
+std::filesystem::path MakeTempFolder() {
+    const char *base = std::getenv("TMPDIR");
+    std::string pattern =
+        std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/tessaport-scratch-XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    if (::mkdtemp(name.data()) == nullptr) {
+        throw std::runtime_error("cannot create a temporary folder from " + pattern);
+    }
+    return name.data();
+}
+
+RegKeyPath KeyFor(const std::string &key) {
+    std::optional<RegKeyPath> path = RegKeyPath::Make(kHKeyLocalMachine, key);
+    if (!path) {
+        throw std::invalid_argument("not a key path that can be written: " + key);
+    }
+    return *path;
+}
+
+void Edit(const ScratchRegistry *registry, const std::string &key,
+          const std::function<std::optional<std::string>(const RegEditor &)> &change) {
+    const FileHive hive(StateOf(registry).hive);
+    const RegKeyPath path = KeyFor(key);
+    hive.Update([&](std::optional<std::string_view> current) {
+        std::optional<RegText> text;
+        if (current) {
+            text.emplace(*current, hive.Path());
+        }
+        return change(RegEditor(text ? &*text : nullptr, path));
+    });
+}
+
+KeySnapshot Scan(const ScratchRegistry *registry, const std::string &key) {
+    const FileHive hive(StateOf(registry).hive);
+    const std::optional<FileBytes> bytes = hive.Read();
+    if (!bytes) {
+        return {};
+    }
+    const RegText text(bytes->View(), hive.Path());
+    const RegKeyPath path = KeyFor(key);
+    KeyScanner scanner(path);
+    RegParser::Parse(text, scanner);
+    return scanner.TakeSnapshot();
+}
+
+std::optional<RegValue> ValueOf(const ScratchRegistry *registry, const std::string &key,
+                                const std::string &name) {
+    const KeySnapshot snapshot = Scan(registry, key);
+    const KeySnapshot::Entry *entry = snapshot.exists ? snapshot.Find(name) : nullptr;
+    return entry == nullptr ? std::nullopt : std::optional<RegValue>(entry->value);
+}
+
+} // namespace
+
+ScratchRegistry::ScratchRegistry() {
+    ScratchState state;
+    state.folder = MakeTempFolder();
+    state.hive = (state.folder / "registry.reg").string();
+    if (const char *previous = std::getenv(HiveLocation::kVariable)) {
+        state.previousVariable = previous;
+    }
+    ::setenv(HiveLocation::kVariable, state.hive.c_str(), 1);
+    States().emplace(this, std::move(state));
+}
+
+ScratchRegistry::~ScratchRegistry() {
+    const auto found = States().find(this);
+    const ScratchState &state = found->second;
+    if (state.previousVariable) {
+        ::setenv(HiveLocation::kVariable, state.previousVariable->c_str(), 1);
+    } else {
+        ::unsetenv(HiveLocation::kVariable);
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(state.folder, ignored);
+    States().erase(found);
+}
+
+void ScratchRegistry::CreateKey(const std::string &key) {
+    Edit(this, key, [](const RegEditor &editor) { return editor.CreateKey(); });
+}
+
+void ScratchRegistry::SetDword(const std::string &key, const std::string &name,
+                               std::uint32_t value) {
+    Edit(this, key,
+         [&](const RegEditor &editor) { return editor.SetValue(name, RegValue::Dword(value)); });
+}
+
+void ScratchRegistry::SetString(const std::string &key, const std::string &name,
+                                const std::string &value) {
+    Edit(this, key, [&](const RegEditor &editor) {
+        return editor.SetValue(name, RegValue{kRegSz, value});
+    });
+}
+
+void ScratchRegistry::SetBinary(const std::string &key, const std::string &name,
+                                const std::string &bytes) {
+    Edit(this, key, [&](const RegEditor &editor) {
+        return editor.SetValue(name, RegValue{kRegBinary, bytes});
+    });
+}
+
+bool ScratchRegistry::KeyExists(const std::string &key) const {
+    return Scan(this, key).exists;
+}
+
+std::optional<std::uint32_t> ScratchRegistry::Dword(const std::string &key,
+                                                    const std::string &name) const {
+    const std::optional<RegValue> value = ValueOf(this, key, name);
+    return value ? value->AsDword() : std::nullopt;
+}
+
+std::optional<std::string> ScratchRegistry::String(const std::string &key,
+                                                   const std::string &name) const {
+    const std::optional<RegValue> value = ValueOf(this, key, name);
+    return value && value->type == kRegSz ? std::optional<std::string>(value->data) : std::nullopt;
+}
+
+} // namespace tessaport::testing

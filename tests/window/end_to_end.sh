@@ -1,0 +1,194 @@
+#!/usr/bin/env bash
+# The real program on a real X server, driven as a person would: Xvfb, a window manager when
+# one is installed, and xdotool for the mouse and keyboard. Checks what the X server and the
+# window manager see, saves through the window and reads the result back with tessaport-reg.
+# usage: end_to_end.sh TESSAPORT_CONFIG TESSAPORT_REG
+set -euo pipefail
+
+program=$1
+tool=$2
+title='Tessaport Configuration'
+work=$(mktemp -d)
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+export TESSAPORT_REGISTRY=$work/registry.reg
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+
+groups=() # process groups we started, killed in reverse order
+cleanup() {
+    local i
+    for ((i = ${#groups[@]} - 1; i >= 0; i--)); do
+        kill -TERM -- "-${groups[i]}" 2>/dev/null || true
+    done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    if [ -s "$work/app.log" ]; then
+        echo "--- program output" >&2
+        cat "$work/app.log" >&2
+    fi
+    exit 1
+}
+
+# Runs the command until it succeeds, for at most $1 seconds.
+wait_until() {
+    local seconds=$1
+    shift
+    local deadline=$((SECONDS + seconds))
+    until "$@"; do
+        [ $SECONDS -lt $deadline ] || return 1
+        sleep 0.1
+    done
+}
+
+# Starts a command in a process group of its own, so that everything it starts goes with it.
+start() {
+    local log=$1
+    shift
+    setsid "$@" >"$log" 2>&1 &
+    groups+=($!)
+}
+
+# Xvfb chooses a free display itself and reports it once it accepts connections.
+setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" \
+    2>"$work/xvfb.log" &
+groups+=($!)
+wait_until 30 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=:$(head -n1 "$work/display")
+echo "display $DISPLAY"
+
+# A private session bus, so that neither the window manager nor the program autolaunches one
+# that would outlive the test.
+if command -v dbus-daemon >/dev/null; then
+    setsid dbus-daemon --session --nofork --print-address=3 3>"$work/bus" 2>/dev/null &
+    groups+=($!)
+    wait_until 30 test -s "$work/bus" || fail "the session bus did not start"
+    export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/bus")
+fi
+export NO_AT_BRIDGE=1
+
+window_manager=no
+if command -v xfwm4 >/dev/null; then
+    start "$work/wm.log" xfwm4 --compositor=off
+    wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+    wait_until 30 wm_running || fail "xfwm4 did not start: $(cat "$work/wm.log")"
+    window_manager=yes
+fi
+echo "window manager: $window_manager"
+
+# Adlink has settings; Advantech, the provider shown first, has none yet.
+"$tool" set Adlink 1 2 3
+
+start "$work/app.log" "$program"
+app=${groups[-1]}
+
+visible_windows() { xdotool search --onlyvisible --name "^$title\$" 2>/dev/null || true; }
+main_window() { wid=$(visible_windows | head -n1) && [ -n "$wid" ]; }
+wait_until 60 main_window || fail "the window did not appear"
+
+# --- What the X server and the window manager see.
+[ "$(xdotool getwindowname "$wid")" = "$title" ] || fail "caption is $(xdotool getwindowname "$wid")"
+xprop -id "$wid" _NET_WM_NAME | grep -qF "= \"$title\"" || fail "_NET_WM_NAME is not the caption"
+
+frame_left=0
+frame_top=0
+frame_at_designed_place() {
+    local info extents
+    info=$(xwininfo -id "$wid")
+    x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
+    y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
+    width=$(awk '/  Width:/ {print $2}' <<<"$info")
+    height=$(awk '/  Height:/ {print $2}' <<<"$info")
+    if [ $window_manager = yes ]; then
+        # left, right, top, bottom
+        extents=$(xprop -id "$wid" _NET_FRAME_EXTENTS | sed -n 's/.* = //p' | tr -d ' ')
+        [ -n "$extents" ] || return 1
+        frame_left=$((x - $(cut -d, -f1 <<<"$extents")))
+        frame_top=$((y - $(cut -d, -f3 <<<"$extents")))
+    else
+        frame_left=$x
+        frame_top=$y
+    fi
+    [ "$frame_left,$frame_top" = "192,114" ]
+}
+wait_until 30 frame_at_designed_place ||
+    fail "frame's top-left corner is at $frame_left,$frame_top, not 192,114"
+[ "${width}x$height" = "435x316" ] || fail "client area is ${width}x$height, not 435x316"
+
+hints=$(xprop -id "$wid" WM_NORMAL_HINTS)
+grep -q 'minimum size: 435 by 316' <<<"$hints" || fail "minimum size hint: $hints"
+grep -q 'maximum size: 435 by 316' <<<"$hints" || fail "maximum size hint: $hints"
+
+# flags, functions, decorations: no minimise (functions 0x08, decorations 0x20) and no
+# maximise (0x10, 0x40); a close function (0x20) and a title bar (0x08).
+read -r _ functions decorations _ < <(xprop -id "$wid" _MOTIF_WM_HINTS |
+    sed -n 's/.* = //p' | tr -d ',')
+[ -n "${decorations:-}" ] || fail "no _MOTIF_WM_HINTS"
+((functions & 0x18)) && fail "the frame offers minimise or maximise: functions $functions"
+((decorations & 0x60)) && fail "the frame shows minimise or maximise: decorations $decorations"
+((functions & 0x20)) || fail "the frame offers no close: functions $functions"
+((decorations & 0x08)) || fail "the frame has no title bar: decorations $decorations"
+
+if [ $window_manager = yes ]; then
+    actions=$(xprop -id "$wid" _NET_WM_ALLOWED_ACTIONS)
+    grep -q _NET_WM_ACTION_CLOSE <<<"$actions" || fail "window manager allows no close: $actions"
+    if grep -qE '_NET_WM_ACTION_(MINIMIZE|MAXIMIZE|RESIZE)' <<<"$actions"; then
+        fail "window manager allows minimise, maximise or resize: $actions"
+    fi
+fi
+echo "frame: at $frame_left,$frame_top, client ${width}x$height, fixed, close box only"
+
+# --- Driving it. Positions are the controls' centres in the client area.
+click() { xdotool mousemove --window "$wid" "$1" "$2" click 1; }
+click_edit_mode() { click 64 197; }
+click_save() { click 165 252; }
+click_exit() { click 301 252; }
+keys() { xdotool key --delay 20 "$@"; }
+repeat() { local n=$1 key=$2 out=(); for ((i = 0; i < n; i++)); do out+=("$key"); done; echo "${out[@]}"; }
+
+if [ $window_manager = yes ]; then
+    timeout 30 xdotool windowactivate --sync "$wid"
+fi
+
+# Save with empty lists is refused with a message box titled with the application's name.
+click_save
+message_box() { box=$(visible_windows | grep -vx "$wid" | head -n1) && [ -n "$box" ]; }
+wait_until 30 message_box || fail "no message box after a refused save"
+xprop -id "$box" WM_TRANSIENT_FOR | grep -qi "$(printf '0x%x' "$wid")" ||
+    fail "the message box does not belong to the window"
+[ $window_manager = yes ] && timeout 30 xdotool windowactivate --sync "$box"
+keys Return
+box_gone() { ! visible_windows | grep -qx "$box"; }
+wait_until 30 box_gone || fail "the message box did not close on Enter"
+[ -z "$("$tool" get Advantech 2>/dev/null)" ] || fail "a refused save wrote something"
+echo "refused save: message box shown and dismissed, nothing written"
+
+# Edit mode, then 3, 10 and 20 picked with the keyboard, then Save.
+click_edit_mode
+keys shift+Tab shift+Tab shift+Tab
+keys Home $(repeat 3 Down) Tab Home $(repeat 10 Down) Tab Home $(repeat 20 Down)
+click_save
+expected=$'NumberOfCards=3\nPIIBeginAddress=10\nPIQBeginAddress=20'
+saved() { [ "$("$tool" get Advantech 2>/dev/null)" = "$expected" ]; }
+wait_until 30 saved || fail "the hive holds: $("$tool" get Advantech 2>&1)"
+[ "$("$tool" get Adlink)" = $'NumberOfCards=1\nPIIBeginAddress=2\nPIQBeginAddress=3' ] ||
+    fail "Adlink's settings changed"
+[ -z "$(visible_windows | grep -vx "$wid")" ] || fail "a successful save showed a message"
+echo "save: Advantech holds 3, 10, 20"
+
+# Exit closes the window and the program ends normally.
+click_exit
+app_ended() { ! kill -0 "$app" 2>/dev/null; }
+wait_until 60 app_ended || fail "the program did not end after Exit"
+status=0
+wait "$app" || status=$?
+[ $status -eq 0 ] || fail "exit status $status after Exit"
+if grep -q 'QObject::connect' "$work/app.log"; then
+    fail "broken signal wiring"
+fi
+echo "exit: status 0"
+echo "end-to-end: passed"
