@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -27,6 +28,10 @@ public:
     // The value when it exists and is a DWORD.
     std::optional<std::uint32_t> Dword(const std::string &key, const std::string &name) const;
     std::optional<std::string> String(const std::string &key, const std::string &name) const;
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
 };
 
 } // namespace tessaport::testing

@@ -13,29 +13,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <stdexcept>
 #include <vector>
 
 namespace tessaport::testing {
 
 namespace {
-
-// The header declares no members, so each scratch registry's folder lives here.
-struct ScratchState {
-    std::filesystem::path folder;
-    std::string hive;
-    std::optional<std::string> previousVariable;
-};
-
-std::map<const ScratchRegistry *, ScratchState> &States() {
-    static std::map<const ScratchRegistry *, ScratchState> states;
-    return states;
-}
-
-const ScratchState &StateOf(const ScratchRegistry *registry) {
-    return States().at(registry);
-}
 
 std::filesystem::path MakeTempFolder() {
     const char *base = std::getenv("TMPDIR");
@@ -57,9 +40,9 @@ RegKeyPath KeyFor(const std::string &key) {
     return *path;
 }
 
-void Edit(const ScratchRegistry *registry, const std::string &key,
+void Edit(const std::string &hivePath, const std::string &key,
           const std::function<std::optional<std::string>(const RegEditor &)> &change) {
-    const FileHive hive(StateOf(registry).hive);
+    const FileHive hive(hivePath);
     const RegKeyPath path = KeyFor(key);
     hive.Update([&](std::optional<std::string_view> current) {
         std::optional<RegText> text;
@@ -70,8 +53,8 @@ void Edit(const ScratchRegistry *registry, const std::string &key,
     });
 }
 
-KeySnapshot Scan(const ScratchRegistry *registry, const std::string &key) {
-    const FileHive hive(StateOf(registry).hive);
+KeySnapshot Scan(const std::string &hivePath, const std::string &key) {
+    const FileHive hive(hivePath);
     const std::optional<FileBytes> bytes = hive.Read();
     if (!bytes) {
         return {};
@@ -83,76 +66,77 @@ KeySnapshot Scan(const ScratchRegistry *registry, const std::string &key) {
     return scanner.TakeSnapshot();
 }
 
-std::optional<RegValue> ValueOf(const ScratchRegistry *registry, const std::string &key,
+std::optional<RegValue> ValueOf(const std::string &hivePath, const std::string &key,
                                 const std::string &name) {
-    const KeySnapshot snapshot = Scan(registry, key);
+    const KeySnapshot snapshot = Scan(hivePath, key);
     const KeySnapshot::Entry *entry = snapshot.exists ? snapshot.Find(name) : nullptr;
     return entry == nullptr ? std::nullopt : std::optional<RegValue>(entry->value);
 }
 
 } // namespace
 
-ScratchRegistry::ScratchRegistry() {
-    ScratchState state;
-    state.folder = MakeTempFolder();
-    state.hive = (state.folder / "registry.reg").string();
+struct ScratchRegistry::State {
+    std::filesystem::path folder;
+    std::string hive;
+    std::optional<std::string> previousVariable;
+};
+
+ScratchRegistry::ScratchRegistry() : state_(std::make_unique<State>()) {
+    state_->folder = MakeTempFolder();
+    state_->hive = (state_->folder / "registry.reg").string();
     if (const char *previous = std::getenv(HiveLocation::kVariable)) {
-        state.previousVariable = previous;
+        state_->previousVariable = previous;
     }
-    ::setenv(HiveLocation::kVariable, state.hive.c_str(), 1);
-    States().emplace(this, std::move(state));
+    ::setenv(HiveLocation::kVariable, state_->hive.c_str(), 1);
 }
 
 ScratchRegistry::~ScratchRegistry() {
-    const auto found = States().find(this);
-    const ScratchState &state = found->second;
-    if (state.previousVariable) {
-        ::setenv(HiveLocation::kVariable, state.previousVariable->c_str(), 1);
+    if (state_->previousVariable) {
+        ::setenv(HiveLocation::kVariable, state_->previousVariable->c_str(), 1);
     } else {
         ::unsetenv(HiveLocation::kVariable);
     }
     std::error_code ignored;
-    std::filesystem::remove_all(state.folder, ignored);
-    States().erase(found);
+    std::filesystem::remove_all(state_->folder, ignored);
 }
 
 void ScratchRegistry::CreateKey(const std::string &key) {
-    Edit(this, key, [](const RegEditor &editor) { return editor.CreateKey(); });
+    Edit(state_->hive, key, [](const RegEditor &editor) { return editor.CreateKey(); });
 }
 
 void ScratchRegistry::SetDword(const std::string &key, const std::string &name,
                                std::uint32_t value) {
-    Edit(this, key,
+    Edit(state_->hive, key,
          [&](const RegEditor &editor) { return editor.SetValue(name, RegValue::Dword(value)); });
 }
 
 void ScratchRegistry::SetString(const std::string &key, const std::string &name,
                                 const std::string &value) {
-    Edit(this, key, [&](const RegEditor &editor) {
+    Edit(state_->hive, key, [&](const RegEditor &editor) {
         return editor.SetValue(name, RegValue{kRegSz, value});
     });
 }
 
 void ScratchRegistry::SetBinary(const std::string &key, const std::string &name,
                                 const std::string &bytes) {
-    Edit(this, key, [&](const RegEditor &editor) {
+    Edit(state_->hive, key, [&](const RegEditor &editor) {
         return editor.SetValue(name, RegValue{kRegBinary, bytes});
     });
 }
 
 bool ScratchRegistry::KeyExists(const std::string &key) const {
-    return Scan(this, key).exists;
+    return Scan(state_->hive, key).exists;
 }
 
 std::optional<std::uint32_t> ScratchRegistry::Dword(const std::string &key,
                                                     const std::string &name) const {
-    const std::optional<RegValue> value = ValueOf(this, key, name);
+    const std::optional<RegValue> value = ValueOf(state_->hive, key, name);
     return value ? value->AsDword() : std::nullopt;
 }
 
 std::optional<std::string> ScratchRegistry::String(const std::string &key,
                                                    const std::string &name) const {
-    const std::optional<RegValue> value = ValueOf(this, key, name);
+    const std::optional<RegValue> value = ValueOf(state_->hive, key, name);
     return value && value->type == kRegSz ? std::optional<std::string>(value->data) : std::nullopt;
 }
 

@@ -89,6 +89,9 @@ void SetValue(const std::string &key, const std::string &name, DWORD type, const
 
 } // namespace
 
+// Nothing to keep: the registry itself is the state.
+struct ScratchRegistry::State {};
+
 ScratchRegistry::ScratchRegistry() {
     RemoveSettingsFromBothViews();
 }
