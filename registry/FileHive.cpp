@@ -193,6 +193,11 @@ std::optional<FileBytes> FileHive::ReadFile(const std::string &path) const {
         }
         filled += static_cast<std::size_t>(got);
     }
+    // An empty file holds no keys, as a missing one; an administrator may create it ahead of
+    // time to choose its owner and mode, which the first write keeps.
+    if (filled == 0) {
+        return std::nullopt;
+    }
     bytes.SetSize(filled);
     return bytes;
 }

@@ -293,6 +293,24 @@ TEST(Hive, ADamagedHiveFailsReadsAndIsNeverWritten) {
     }
 }
 
+TEST(Hive, AnEmptyFileIsAnEmptyRegistryWhoseModeIsKept) {
+    HiveSandbox sandbox;
+    sandbox.WriteHive("");
+    ASSERT_EQ(::chmod(sandbox.Hive().c_str(), 0640), 0);
+    {
+        Registry registry;
+        EXPECT_FALSE(registry.OpenKey(kKey, false));
+        EXPECT_EQ(sandbox.ReadHive(), "");
+        ASSERT_TRUE(registry.OpenKey(kKey, true));
+        registry.WriteInteger("NumberOfCards", 2);
+    }
+    EXPECT_EQ(sandbox.ReadHive(),
+              kV5 + "\r\n\r\n" + kHeader + "\r\n\"NumberOfCards\"=dword:00000002\r\n\r\n");
+    struct stat info {};
+    ASSERT_EQ(::stat(sandbox.Hive().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
 TEST(Hive, AWriteAfterSomeoneElseChangedTheFileRereadsIt) {
     HiveSandbox sandbox;
     sandbox.WriteHive("REGEDIT4\n" + kHeader + "\n\"A\"=dword:1\n");
