@@ -45,8 +45,12 @@ int UsageError(const std::string &message) {
     return kExitUsage;
 }
 
-// A whole decimal numeral in [0, field.entryCount), nothing else.
+// One of the field's list entries: a decimal numeral in [0, field.entryCount) written as the
+// list writes it, without sign or leading zeros.
 std::optional<std::int32_t> ParsePosition(std::string_view text, const SettingField &field) {
+    if (text.size() > 1 && text.front() == '0') {
+        return std::nullopt;
+    }
     std::int32_t value = 0;
     const char *end = text.data() + text.size();
     auto [stop, error] = std::from_chars(text.data(), end, value);

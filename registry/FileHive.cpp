@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <unistd.h>
 
 namespace tessaport {
@@ -178,7 +179,14 @@ std::optional<FileBytes> FileHive::ReadFile(const std::string &path) const {
     if (size > RegText::kMaxFileBytes) {
         throw ERegistryError(path_ + ": is larger than 256 MiB; refusing to read it");
     }
-    FileBytes bytes(size);
+    std::optional<FileBytes> buffer;
+    try {
+        buffer.emplace(size);
+    } catch (const std::bad_alloc &) {
+        throw ERegistryError(path_ + ": not enough memory to read its " + std::to_string(size) +
+                             " bytes");
+    }
+    FileBytes &bytes = *buffer;
     std::size_t filled = 0;
     while (filled < size) {
         const ssize_t got = ::read(fd.Get(), bytes.Data() + filled, size - filled);
@@ -199,7 +207,7 @@ std::optional<FileBytes> FileHive::ReadFile(const std::string &path) const {
         return std::nullopt;
     }
     bytes.SetSize(filled);
-    return bytes;
+    return buffer;
 }
 
 void FileHive::Update(const Edit &edit) const {

@@ -2,6 +2,7 @@
 // the old or the new file, never anything else, and no temporary file stays behind.
 #include "ERegistryError.h"
 #include "HiveSandbox.h"
+#include "SettingsStore.h"
 #include "SyscallFaults.h"
 #include "TRegistry.h"
 
@@ -95,6 +96,27 @@ TEST(HiveFaults, AFailedCallLeavesTheOldFileAndReportsIt) {
             }
         }
     }
+}
+
+TEST(HiveFaults, TheFolderIsSyncedAfterTheRename) {
+    HiveSandbox sandbox;
+    sandbox.WriteHive(kBefore);
+    const Outcome outcome =
+        RunArmed({FaultCall::Write, kMaxCalls + 1, FaultAction::Fail, EIO}, WriteTen);
+    ASSERT_TRUE(outcome.renamed);
+    EXPECT_TRUE(SyscallFaults::FolderSyncedAfterRename());
+}
+
+TEST(HiveFaults, AFailedStoreWriteKeepsTheValuesWrittenBeforeIt) {
+    HiveSandbox sandbox;
+    sandbox.WriteHive("REGEDIT4\n" + kHeader +
+                      "\n\"NumberOfCards\"=dword:1\n\"PIIBeginAddress\"=dword:2\n"
+                      "\"PIQBeginAddress\"=dword:3\n");
+    // Each value is its own replacement of the file: the second one fails.
+    SyscallFaults::Arm({FaultCall::Rename, 2, FaultAction::Fail, EIO});
+    EXPECT_THROW(SettingsStore::WriteDriverSettings("Advantech", {10, 20, 30}), ERegistryError);
+    SyscallFaults::Disarm();
+    EXPECT_EQ(SettingsStore::ReadDriverSettings("Advantech"), (DriverSettings{10, 2, 3}));
 }
 
 TEST(HiveFaults, AFailedCreationLeavesNoFile) {

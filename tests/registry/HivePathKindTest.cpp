@@ -111,5 +111,26 @@ TEST(HivePath, AHardLinkedHiveIsReadButNeverReplaced) {
     EXPECT_TRUE(sandbox.LeftoverTempFiles().empty());
 }
 
+TEST(HivePath, ALockFileThatIsNotAFileStopsWritersWithoutHangingThem) {
+    HiveSandbox sandbox;
+    sandbox.WriteHive(kFile);
+    const fs::path lock = sandbox.Hive().string() + ".lock";
+    ASSERT_EQ(::mkfifo(lock.c_str(), 0644), 0);
+
+    Registry registry;
+    ASSERT_TRUE(registry.OpenKey(kKey, false));
+    EXPECT_EQ(registry.ReadInteger("A"), 1);
+    try {
+        registry.WriteInteger("A", 2);
+        ADD_FAILURE() << "wrote through a FIFO lock";
+    } catch (const ERegistryError &failure) {
+        EXPECT_NE(std::string(failure.what()).find("lock file is not a regular file"),
+                  std::string::npos)
+            << failure.what();
+    }
+    EXPECT_EQ(sandbox.ReadHive(), kFile);
+    EXPECT_TRUE(sandbox.LeftoverTempFiles().empty());
+}
+
 } // namespace
 } // namespace tessaport

@@ -3,6 +3,7 @@
 // has become the unprivileged user "nobody".
 #include "ERegistryError.h"
 #include "HiveSandbox.h"
+#include "SettingsStore.h"
 #include "TRegistry.h"
 
 #include <cstdio>
@@ -129,6 +130,38 @@ TEST(HivePermission, ALockFileNobodyMayOpenDeniesWriting) {
         TRegistry reader(kKeyRead);
         reader.RootKey(kHKeyLocalMachine);
         EXPECT_TRUE(reader.OpenKey(kKey, false));
+    });
+}
+
+// Message of the store's own failure from `operation`, or "" when it succeeded.
+std::string StoreFailure(const std::function<void()> &operation) {
+    try {
+        operation();
+    } catch (const ESettingsStoreError &failure) {
+        return failure.what();
+    }
+    return "";
+}
+
+TEST(HivePermission, WithoutWriteRightsTheStoreCanNeitherReadNorWrite) {
+    const std::string complete =
+        "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\Korvanta\\Tessaport\\Advantech]\n"
+        "\"NumberOfCards\"=dword:3\n\"PIIBeginAddress\"=dword:a\n\"PIQBeginAddress\"=dword:14\n";
+    AsUnprivilegedUser([&] {
+        HiveSandbox sandbox;
+        sandbox.WriteHive(complete);
+        ASSERT_EQ(::chmod(sandbox.Hive().c_str(), 0444), 0);
+
+        EXPECT_EQ(StoreFailure([] { SettingsStore::ReadDriverSettings("Advantech"); }),
+                  "Registry Not Found!!");
+        EXPECT_EQ(StoreFailure([] {
+                      SettingsStore::WriteDriverSettings("Advantech", {1, 2, 3});
+                  }),
+                  "Registry Not Created!!");
+        EXPECT_EQ(sandbox.ReadHive(), complete);
+
+        ASSERT_EQ(::chmod(sandbox.Hive().c_str(), 0644), 0);
+        EXPECT_EQ(SettingsStore::ReadDriverSettings("Advantech"), (DriverSettings{3, 10, 20}));
     });
 }
 

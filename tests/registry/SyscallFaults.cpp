@@ -18,6 +18,7 @@ struct State {
     std::array<int, 5> calls{};
     bool triggered = false;
     bool renamed = false;
+    bool folderSyncedAfterRename = false;
     std::size_t shortWrites = 0;
 };
 
@@ -101,6 +102,10 @@ bool SyscallFaults::Renamed() {
     return Faults().renamed;
 }
 
+bool SyscallFaults::FolderSyncedAfterRename() {
+    return Faults().folderSyncedAfterRename;
+}
+
 } // namespace tessaport::testing
 
 using namespace tessaport::testing;
@@ -124,6 +129,11 @@ int fsync(int fd) {
         return -1;
     }
     const int result = real(fd);
+    struct stat info {};
+    if (result == 0 && Faults().armed && Faults().renamed && ::fstat(fd, &info) == 0 &&
+        S_ISDIR(info.st_mode)) {
+        Faults().folderSyncedAfterRename = true;
+    }
     AfterCall(FaultCall::Fsync);
     return result;
 }

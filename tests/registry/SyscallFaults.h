@@ -32,6 +32,8 @@ public:
     static bool Triggered();
     // Whether a rename succeeded while armed.
     static bool Renamed();
+    // Whether a folder was synced after that rename, so that the new name survives a power cut.
+    static bool FolderSyncedAfterRename();
 };
 
 } // namespace tessaport::testing

@@ -82,6 +82,8 @@ TEST(CommandLineTool, UsageErrorsExitWithTwoAndWriteNothing) {
         "set Adlink 0 50 0",
         "set Adlink 0 0 -1",
         "set Adlink 03x 0 0",
+        "set Adlink 03 0 0",
+        "set Adlink +3 0 0",
         "set Adlink ' 3' 0 0",
         "set Adlink 4294967299 0 0",
         "set Unknown 1 1 1",

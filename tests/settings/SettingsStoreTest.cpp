@@ -64,6 +64,23 @@ TEST_F(SettingsStoreTest, AKeyMissingAValueFailsAsAWhole) {
     EXPECT_THROW(SettingsStore::ReadDriverSettings("Advantech"), ERegistryError);
 }
 
+TEST_F(SettingsStoreTest, ValuesAreReadInOrderAndTheFirstMissingOneFailsTheRead) {
+    const auto failure = [] {
+        try {
+            SettingsStore::ReadDriverSettings("Advantech");
+        } catch (const ERegistryError &failure) {
+            return std::string(failure.what());
+        }
+        return std::string();
+    };
+    registry.SetDword(kAdvantechKey, "PIQBeginAddress", 20);
+    EXPECT_NE(failure().find("NumberOfCards"), std::string::npos) << failure();
+    EXPECT_EQ(failure().find("PIIBeginAddress"), std::string::npos) << failure();
+
+    registry.SetDword(kAdvantechKey, "NumberOfCards", 3);
+    EXPECT_NE(failure().find("PIIBeginAddress"), std::string::npos) << failure();
+}
+
 TEST_F(SettingsStoreTest, AValueOfAnotherTypeFailsTheRead) {
     StoreComplete(kAdvantechKey, 3, 10, 20);
     registry.SetString(kAdvantechKey, "PIIBeginAddress", "10");
