@@ -8,76 +8,11 @@ set -euo pipefail
 program=$1
 tool=$2
 title='Tessaport Configuration'
-work=$(mktemp -d)
-export XDG_RUNTIME_DIR=$work/runtime
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-export TESSAPORT_REGISTRY=$work/registry.reg
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+# shellcheck source=x_session.sh
+source "$(dirname "$0")/x_session.sh"
 
-groups=() # process groups we started, killed in reverse order
-cleanup() {
-    local i
-    for ((i = ${#groups[@]} - 1; i >= 0; i--)); do
-        kill -TERM -- "-${groups[i]}" 2>/dev/null || true
-    done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    if [ -s "$work/app.log" ]; then
-        echo "--- program output" >&2
-        cat "$work/app.log" >&2
-    fi
-    exit 1
-}
-
-# Runs the command until it succeeds, for at most $1 seconds.
-wait_until() {
-    local seconds=$1
-    shift
-    local deadline=$((SECONDS + seconds))
-    until "$@"; do
-        [ $SECONDS -lt $deadline ] || return 1
-        sleep 0.1
-    done
-}
-
-# Starts a command in a process group of its own, so that everything it starts goes with it.
-start() {
-    local log=$1
-    shift
-    setsid "$@" >"$log" 2>&1 &
-    groups+=($!)
-}
-
-# Xvfb chooses a free display itself and reports it once it accepts connections.
-setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" \
-    2>"$work/xvfb.log" &
-groups+=($!)
-wait_until 30 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=:$(head -n1 "$work/display")
+start_x_session 1024x768
 echo "display $DISPLAY"
-
-# A private session bus, so that neither the window manager nor the program autolaunches one
-# that would outlive the test.
-if command -v dbus-daemon >/dev/null; then
-    setsid dbus-daemon --session --nofork --print-address=3 3>"$work/bus" 2>/dev/null &
-    groups+=($!)
-    wait_until 30 test -s "$work/bus" || fail "the session bus did not start"
-    export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/bus")
-fi
-export NO_AT_BRIDGE=1
-
-window_manager=no
-if command -v xfwm4 >/dev/null; then
-    start "$work/wm.log" xfwm4 --compositor=off
-    wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-    wait_until 30 wm_running || fail "xfwm4 did not start: $(cat "$work/wm.log")"
-    window_manager=yes
-fi
 echo "window manager: $window_manager"
 
 # Adlink has settings; Advantech, the provider shown first, has none yet.
