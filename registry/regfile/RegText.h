@@ -1,9 +1,7 @@
 #pragma once
 
-#include "FileBytes.h"
-
 #include <cstddef>
-#include <optional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -45,7 +43,8 @@ private:
     std::string_view raw_;
     std::string source_;
     RegEncoding encoding_ = RegEncoding::EightBit;
-    std::optional<FileBytes> decodedStorage_;
+    // Not zero-filled first: a large export is decoded straight into fresh pages.
+    std::unique_ptr<char[]> decodedStorage_;
     std::string_view decoded_;
     LineEnd style_ = LineEnd::CrLf;
 };

@@ -3,7 +3,7 @@
 #include "RegParser.h"
 
 #include "ERegSyntaxError.h"
-#include "HiveSandbox.h"
+#include "Utf16Export.h"
 #include "KeyScanner.h"
 #include "RegDocument.h"
 #include "RegText.h"

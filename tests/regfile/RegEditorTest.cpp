@@ -3,7 +3,7 @@
 #include "RegEditor.h"
 
 #include "ERegistryError.h"
-#include "HiveSandbox.h"
+#include "Utf16Export.h"
 #include "RegDocument.h"
 #include "RegText.h"
 

@@ -42,8 +42,8 @@ void RegText::DecodeUtf16() {
     const std::string_view units = raw_.substr(2);
     const std::size_t count = units.size() / 2;
     // Three UTF-8 bytes at most for each UTF-16 unit.
-    decodedStorage_.emplace(count * 3);
-    char *const begin = decodedStorage_->Data();
+    decodedStorage_ = std::make_unique_for_overwrite<char[]>(count * 3);
+    char *const begin = decodedStorage_.get();
     char *out = begin;
     std::size_t line = 1;
     char32_t previous = 0;

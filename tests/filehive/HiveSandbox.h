@@ -36,7 +36,4 @@ private:
 std::string ReadBytes(const std::filesystem::path &path);
 void WriteBytes(const std::filesystem::path &path, std::string_view bytes);
 
-// `utf8` as UTF-16LE with a byte order mark, as Windows exports it.
-std::string Utf16Export(std::string_view utf8);
-
 } // namespace tessaport::testing

@@ -1,7 +1,6 @@
 #include "HiveSandbox.h"
 
 #include "HiveLocation.h"
-#include "Utf8.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -84,10 +83,6 @@ void WriteBytes(const fs::path &path, std::string_view bytes) {
     if (!out) {
         throw std::runtime_error("cannot write " + path.string());
     }
-}
-
-std::string Utf16Export(std::string_view utf8) {
-    return "\xFF\xFE" + Utf8ToUtf16Le(utf8);
 }
 
 } // namespace tessaport::testing
