@@ -23,6 +23,8 @@ public:
     void SetString(const std::string &key, const std::string &name, const std::string &value);
     // A REG_BINARY value of the given bytes.
     void SetBinary(const std::string &key, const std::string &name, const std::string &bytes);
+    // A REG_DWORD value holding exactly these bytes, however many (hex(4): in a .reg file).
+    void SetDwordBytes(const std::string &key, const std::string &name, const std::string &bytes);
 
     bool KeyExists(const std::string &key) const;
     // The value when it exists and is a DWORD.

@@ -124,6 +124,13 @@ void ScratchRegistry::SetBinary(const std::string &key, const std::string &name,
     });
 }
 
+void ScratchRegistry::SetDwordBytes(const std::string &key, const std::string &name,
+                                    const std::string &bytes) {
+    Edit(state_->hive, key, [&](const RegEditor &editor) {
+        return editor.SetValue(name, RegValue{kRegDword, bytes});
+    });
+}
+
 bool ScratchRegistry::KeyExists(const std::string &key) const {
     return Scan(state_->hive, key).exists;
 }

@@ -1,5 +1,4 @@
-// The system registry itself, in the view the registry layer uses. Tests that share it cannot run
-// in parallel.
+// The system registry itself. Tests that share it cannot run in parallel.
 #include "ScratchRegistry.h"
 #include "WinKeyHandle.h"
 #include "WinRegistryApi.h"
@@ -59,10 +58,35 @@ void RemoveSettingsFromBothViews() {
     RemoveSettings(KEY_WOW64_64KEY);
 }
 
+struct Location {
+    std::wstring path;
+    REGSAM view = 0;
+};
+
+// Where a key under HKLM\Software must be, worked out from where the driver's 32-bit tools look
+// and not from the registry layer's own view setting, so that a wrong view fails the tests.
+Location Where(const std::string &key) {
+#if defined(_WIN64) && !defined(TESSAPORT_REGISTRY_NATIVE_VIEW)
+    // A 32-bit program's HKLM\Software is Software\WOW6432Node in the 64-bit view.
+    const std::string software = "Software\\";
+    if (key.size() < software.size() ||
+        ::CompareStringOrdinal(Wide(key.substr(0, software.size())).c_str(), -1,
+                               Wide(software).c_str(), -1, TRUE) != CSTR_EQUAL) {
+        throw std::runtime_error("scratch registry: not under Software: " + key);
+    }
+    return {L"Software\\WOW6432Node\\" + Wide(key.substr(software.size())), KEY_WOW64_64KEY};
+#elif defined(_WIN64)
+    return {Wide(key), KEY_WOW64_64KEY};
+#else
+    return {Wide(key), 0};
+#endif
+}
+
 WinKeyHandle CreateOrOpen(const std::string &key) {
+    const Location where = Where(key);
     WinKeyHandle handle;
-    Check(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, Wide(key).c_str(), 0, nullptr,
-                            REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS | SettingsViewFlag(), nullptr,
+    Check(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, where.path.c_str(), 0, nullptr,
+                            REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS | where.view, nullptr,
                             handle.Receive(), nullptr),
           "create " + key);
     return handle;
@@ -70,9 +94,10 @@ WinKeyHandle CreateOrOpen(const std::string &key) {
 
 // Nothing when the key does not exist.
 WinKeyHandle OpenForReading(const std::string &key) {
+    const Location where = Where(key);
     WinKeyHandle handle;
-    const LONG status = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(key).c_str(), 0,
-                                        KEY_READ | SettingsViewFlag(), handle.Receive());
+    const LONG status = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, where.path.c_str(), 0,
+                                        KEY_READ | where.view, handle.Receive());
     if (status != ERROR_FILE_NOT_FOUND) {
         Check(status, "open " + key);
     }
@@ -123,6 +148,11 @@ void ScratchRegistry::SetString(const std::string &key, const std::string &name,
 void ScratchRegistry::SetBinary(const std::string &key, const std::string &name,
                                 const std::string &bytes) {
     SetValue(key, name, REG_BINARY, bytes.data(), bytes.size());
+}
+
+void ScratchRegistry::SetDwordBytes(const std::string &key, const std::string &name,
+                                    const std::string &bytes) {
+    SetValue(key, name, REG_DWORD, bytes.data(), bytes.size());
 }
 
 bool ScratchRegistry::KeyExists(const std::string &key) const {
