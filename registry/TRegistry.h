@@ -12,7 +12,11 @@ namespace tessaport {
 // class: construct with an access mask, choose the root, open a key by its path relative to the
 // root, read and write 32-bit integers. Destruction closes the key.
 //
-// On Windows this is the system registry; elsewhere it is a file hive (see FileHive.h).
+// On Windows this is the system registry, and each write is made at once. Elsewhere it is a file
+// hive (see FileHive.h): the writes to a key are held and made together, in one replacement of
+// the file, when the key is closed (CloseKey, or opening another key or root); a failure there
+// raises and changes nothing. Writes still held when the object is destroyed are dropped, so a
+// caller that writes must close the key.
 // Failures of reads and writes raise ERegistryError.
 class TRegistry {
 public:
@@ -31,6 +35,8 @@ public:
     // With `canCreate` a missing key is created together with its missing parents.
     // Raises ERegistryError only when the registry itself is damaged or unreadable.
     bool OpenKey(const std::string &key, bool canCreate);
+    // Makes the held writes (file hive); raises ERegistryError when they cannot be made, and
+    // the key is closed either way.
     void CloseKey();
     bool HasCurrentKey() const;
     const std::string &CurrentPath() const;

@@ -30,6 +30,8 @@ void SettingsStore::WriteDriverSettings(const std::string &provider,
     for (const SettingField &field : SettingFields) {
         registry.WriteInteger(std::string(field.valueName), settings.*field.member);
     }
+    // Where the registry holds writes, all three reach it here at once, or none do.
+    registry.CloseKey();
 }
 
 } // namespace tessaport

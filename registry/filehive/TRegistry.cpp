@@ -1,4 +1,6 @@
 // TRegistry over a .reg file hive (see FileHive.h).
+#include "TRegistry.h"
+
 #include "ERegistryError.h"
 #include "FileHive.h"
 #include "HiveLocation.h"
@@ -9,10 +11,10 @@
 #include "RegNames.h"
 #include "RegParser.h"
 #include "RegText.h"
-#include "TRegistry.h"
 
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace tessaport {
 
@@ -23,10 +25,41 @@ struct OpenKeyState {
     FileHive hive;
     RegKeyPath key;
     KeySnapshot snapshot;
+    // Writes not yet in the file: CloseKey makes them in one replacement.
+    std::vector<RegEditor::Assignment> held;
 };
 
 std::string Describe(const OpenKeyState &open, const std::string &name) {
     return open.hive.Path() + ": " + open.key.FullName() + ": value \"" + name + "\"";
+}
+
+std::string DescribeHeld(const OpenKeyState &open) {
+    std::string names;
+    for (const RegEditor::Assignment &write : open.held) {
+        names += names.empty() ? "" : ", ";
+        names += "\"" + write.name + "\"";
+    }
+    return open.hive.Path() + ": " + open.key.FullName() + ": " +
+           (open.held.size() == 1 ? "value " : "values ") + names;
+}
+
+// All held writes of the key in one replacement of the file, read-modify-write under the lock.
+void WriteHeld(const OpenKeyState &open) {
+    open.hive.Update([&](std::optional<std::string_view> current) {
+        if (!current) {
+            throw ERegistryError(DescribeHeld(open) +
+                                 " cannot be written: the file has been removed; nothing was "
+                                 "written");
+        }
+        const RegText text(*current, open.hive.Path());
+        const RegEditor editor(&text, open.key);
+        if (!editor.Key().exists) {
+            throw ERegistryError(DescribeHeld(open) +
+                                 " cannot be written: the key has been deleted; nothing was "
+                                 "written");
+        }
+        return editor.SetValues(open.held);
+    });
 }
 
 KeySnapshot ScanKey(const FileHive &hive, std::string_view bytes, const RegKeyPath &key) {
@@ -66,6 +99,8 @@ struct TRegistry::Impl {
 
 TRegistry::TRegistry(RegAccess access) : impl_(std::make_unique<Impl>(access)) {}
 
+// Writes still held here were not closed by CloseKey, most likely because a failure is unwinding
+// past this object; they are dropped, as a failed save must change nothing.
 TRegistry::~TRegistry() = default;
 
 RegRootKey TRegistry::RootKey() const {
@@ -112,14 +147,17 @@ bool TRegistry::OpenKey(const std::string &key, bool canCreate) {
         break;
     }
     }
-    impl_->open.emplace(OpenKeyState{std::move(hive), std::move(*path), std::move(*snapshot)});
+    impl_->open.emplace(OpenKeyState{std::move(hive), std::move(*path), std::move(*snapshot), {}});
     impl_->currentPath = key;
     return true;
 }
 
 void TRegistry::CloseKey() {
-    impl_->open.reset();
+    std::optional<OpenKeyState> closing = std::exchange(impl_->open, std::nullopt);
     impl_->currentPath.clear();
+    if (closing && !closing->held.empty()) {
+        WriteHeld(*closing);
+    }
 }
 
 bool TRegistry::HasCurrentKey() const {
@@ -165,28 +203,13 @@ void TRegistry::WriteInteger(const std::string &name, std::int32_t value) {
                              "not valid UTF-8");
     }
     const RegValue dword = RegValue::Dword(static_cast<std::uint32_t>(value));
-    KeySnapshot written;
-    open.hive.Update([&](std::optional<std::string_view> current) {
-        if (!current) {
-            throw ERegistryError(Describe(open, name) +
-                                 " cannot be written: the file has been removed");
-        }
-        const RegText text(*current, open.hive.Path());
-        const RegEditor editor(&text, open.key);
-        if (!editor.Key().exists) {
-            throw ERegistryError(Describe(open, name) +
-                                 " cannot be written: the key has been deleted");
-        }
-        std::optional<std::string> next = editor.SetValue(name, dword);
-        written = editor.Key();
-        return next;
-    });
-    auto [entry, added] = written.values.try_emplace(Folded(name));
+    open.held.push_back({name, dword});
+    // Reads through this key see the write before it reaches the file.
+    auto [entry, added] = open.snapshot.values.try_emplace(Folded(name));
     if (added) {
         entry->second.name = name;
     }
     entry->second.value = dword;
-    open.snapshot = std::move(written);
 }
 
 } // namespace tessaport

@@ -20,12 +20,14 @@ void KeyScanner::OnSection(const RegSectionEvent &section) {
             snapshot_.exists = false;
             snapshot_.values.clear();
             snapshot_.insertion.reset();
+            snapshot_.afterHeader.reset();
         }
         return;
     }
     if (relation == KeyRelation::Same) {
         snapshot_.exists = true;
         snapshot_.insertion = KeySnapshot::InsertionPoint{section.rawEnd, section.lineEnd};
+        snapshot_.afterHeader = snapshot_.insertion;
         inTarget_ = true;
     } else if (relation == KeyRelation::Descendant) {
         // A subkey's section creates its parents.

@@ -29,6 +29,9 @@ struct KeySnapshot {
     bool exists = false;
     std::map<std::string, Entry> values; // by folded name
     std::optional<InsertionPoint> insertion;
+    // Right after the header of the key's last section: a new value may go there when the end
+    // of the section is cut off (a continued value at the end of the file).
+    std::optional<InsertionPoint> afterHeader;
 
     const Entry *Find(std::string_view name) const;
     // The values alone, for comparing two states.

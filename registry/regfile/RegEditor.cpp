@@ -8,6 +8,8 @@
 #include "RegVisitorPair.h"
 #include "StateFingerprint.h"
 
+#include <algorithm>
+#include <set>
 #include <utility>
 
 namespace tessaport {
@@ -27,6 +29,27 @@ bool EndsWithBlankLine(std::string_view text) {
     }
     text.remove_suffix(text.ends_with("\r\n") ? 2 : 1);
     return !text.empty() && IsLineEndChar(text.back());
+}
+
+// The whole comment lines between a value's first and last line: a rewrite keeps them.
+std::string CommentLinesWithin(std::string_view lines, std::string_view eol) {
+    std::string kept;
+    std::size_t pos = lines.find_first_of("\r\n");
+    while (pos != std::string_view::npos) {
+        const std::size_t begin = lines.find_first_not_of("\r\n", pos);
+        if (begin == std::string_view::npos) {
+            break;
+        }
+        pos = lines.find_first_of("\r\n", begin);
+        const std::string_view line = lines.substr(
+            begin, pos == std::string_view::npos ? std::string_view::npos : pos - begin);
+        const std::size_t first = line.find_first_not_of(" \t");
+        if (first != std::string_view::npos && line[first] == ';') {
+            kept += eol;
+            kept += line;
+        }
+    }
+    return kept;
 }
 
 } // namespace
@@ -68,13 +91,129 @@ std::optional<std::string> RegEditor::SetValue(std::string_view name, const RegV
             return candidate;
         }
     }
-    if (std::string candidate = Append(line); Verify(candidate, expected)) {
+    // The end of the key's section may be cut off by a continued value at the end of the file.
+    if (snapshot_.exists && snapshot_.afterHeader && !current) {
+        if (std::string candidate = Insert(*snapshot_.afterHeader, line);
+            Verify(candidate, expected)) {
+            return candidate;
+        }
+    }
+    std::string candidate = Append(line);
+    CheckSize(candidate, "setting \"" + std::string(name) + "\"");
+    if (Verify(candidate, expected)) {
         return candidate;
     }
     throw ERegistryError(text_->Source() + ": cannot set \"" + std::string(name) + "\" in " +
                          key_.FullName() +
-                         " without changing how the rest of the file reads (does it end inside a "
-                         "continued hex value?); the file was left as it is");
+                         " without changing how the rest of the file reads (does another key "
+                         "end inside a continued hex value?); the file was left as it is");
+}
+
+std::optional<std::string> RegEditor::SetValues(const std::vector<Assignment> &assignments) const {
+    Values expected = snapshot_.Values();
+    for (const Assignment &assignment : assignments) {
+        expected[Folded(assignment.name)] = assignment.value;
+    }
+    if (snapshot_.exists && expected == snapshot_.Values()) {
+        return std::nullopt;
+    }
+    if (text_ == nullptr) {
+        std::string lines;
+        for (const Assignment &assignment : assignments) {
+            lines += lines.empty() ? std::string_view() : Eol();
+            lines += ValueLine(assignment.name, assignment.value);
+        }
+        return NewFile(lines);
+    }
+    // Below the key's last line, or right below its header when a continued value at the end
+    // of the file cuts the key's last line off.
+    for (const std::optional<KeySnapshot::InsertionPoint> &where :
+         {snapshot_.insertion, snapshot_.afterHeader}) {
+        if (std::optional<std::string> candidate = SpliceAll(assignments, where)) {
+            CheckSize(*candidate, "these values");
+            if (Verify(*candidate, expected)) {
+                return candidate;
+            }
+        }
+    }
+    return OneByOne(assignments);
+}
+
+// Every change placed against the current file at once, so the file is parsed twice in all.
+std::optional<std::string>
+RegEditor::SpliceAll(const std::vector<Assignment> &assignments,
+                     const std::optional<KeySnapshot::InsertionPoint> &insertion) const {
+    struct Splice {
+        std::size_t begin = 0;
+        std::size_t end = 0;
+        std::string bytes;
+    };
+    std::vector<Splice> splices;
+    std::set<std::string> seen;
+    std::string newLines;
+    for (const Assignment &assignment : assignments) {
+        if (!seen.insert(Folded(assignment.name)).second) {
+            return std::nullopt;
+        }
+        const KeySnapshot::Entry *current = snapshot_.Find(assignment.name);
+        if (!snapshot_.exists || current == nullptr) {
+            newLines += newLines.empty() ? std::string_view() : Eol();
+            newLines += ValueLine(assignment.name, assignment.value);
+        } else if (!(current->value == assignment.value)) {
+            splices.push_back({current->span.rawBegin, current->span.rawContentEnd,
+                               text_->Encode(RewrittenLines(*current, assignment.value))});
+        }
+    }
+    if (!newLines.empty()) {
+        if (!snapshot_.exists || !insertion) {
+            return splices.empty() ? std::optional<std::string>(Append(newLines)) : std::nullopt;
+        }
+        const KeySnapshot::InsertionPoint &where = *insertion;
+        std::string added(where.lineEnd == LineEnd::None ? Eol() : std::string_view());
+        added += newLines;
+        added += Eol();
+        splices.push_back({where.rawPos, where.rawPos, text_->Encode(added)});
+    }
+    std::sort(splices.begin(), splices.end(), [](const Splice &a, const Splice &b) {
+        // An insertion comes before a rewrite that starts at the same place.
+        return a.begin != b.begin ? a.begin < b.begin : a.end < b.end;
+    });
+    const std::string_view raw = text_->Raw();
+    std::string out;
+    std::size_t copied = 0;
+    for (const Splice &splice : splices) {
+        if (splice.begin < copied) {
+            return std::nullopt;
+        }
+        out += raw.substr(copied, splice.begin - copied);
+        out += splice.bytes;
+        copied = splice.end;
+    }
+    out += raw.substr(copied);
+    return out;
+}
+
+// Each change checked against the file before it: slower, but finds a place for a value
+// wherever the key's lines allow one.
+std::optional<std::string> RegEditor::OneByOne(const std::vector<Assignment> &assignments) const {
+    std::optional<std::string> edited;
+    for (const Assignment &assignment : assignments) {
+        const RegText text(edited ? std::string_view(*edited) : text_->Raw(), text_->Source());
+        const RegEditor step(&text, key_);
+        if (std::optional<std::string> next = step.SetValue(assignment.name, assignment.value)) {
+            edited = std::move(next);
+        }
+    }
+    return edited;
+}
+
+void RegEditor::CheckSize(const std::string &candidate, std::string_view change) const {
+    if (candidate.size() > RegText::kMaxFileBytes) {
+        throw ERegistryError(text_->Source() + ": " + std::string(change) + " in " +
+                             key_.FullName() +
+                             " would make the file larger than 256 MiB; the file was left as "
+                             "it is");
+    }
 }
 
 std::optional<std::string> RegEditor::CreateKey() const {
@@ -84,7 +223,9 @@ std::optional<std::string> RegEditor::CreateKey() const {
     if (text_ == nullptr) {
         return NewFile(std::nullopt);
     }
-    if (std::string candidate = Append(std::nullopt); Verify(candidate, snapshot_.Values())) {
+    std::string candidate = Append(std::nullopt);
+    CheckSize(candidate, "adding the key");
+    if (Verify(candidate, snapshot_.Values())) {
         return candidate;
     }
     throw ERegistryError(text_->Source() + ": cannot add the key " + key_.FullName() +
@@ -99,16 +240,23 @@ std::string RegEditor::ValueLine(std::string_view name, const RegValue &value) c
 }
 
 std::string RegEditor::Rewrite(const KeySnapshot::Entry &entry, const RegValue &value) const {
+    const std::string_view raw = text_->Raw();
+    std::string out(raw.substr(0, entry.span.rawBegin));
+    out += text_->Encode(RewrittenLines(entry, value));
+    out += raw.substr(entry.span.rawContentEnd);
+    return out;
+}
+
+std::string RegEditor::RewrittenLines(const KeySnapshot::Entry &entry,
+                                      const RegValue &value) const {
     const std::string_view decoded = text_->Decoded();
     const RegValueSpan &span = entry.span;
     std::string line(decoded.substr(span.lineBegin, span.dataBegin - span.lineBegin));
     line += FormatValueData(value, line.size(), Eol());
     line += decoded.substr(span.dataEnd, span.contentEnd - span.dataEnd);
-    const std::string_view raw = text_->Raw();
-    std::string out(raw.substr(0, span.rawBegin));
-    out += text_->Encode(line);
-    out += raw.substr(span.rawContentEnd);
-    return out;
+    line +=
+        CommentLinesWithin(decoded.substr(span.dataBegin, span.dataEnd - span.dataBegin), Eol());
+    return line;
 }
 
 std::string RegEditor::Insert(const KeySnapshot::InsertionPoint &where,

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessaport {
 
@@ -19,6 +20,11 @@ namespace tessaport {
 // before; when no candidate passes, the edit is refused.
 class RegEditor {
 public:
+    struct Assignment {
+        std::string name;
+        RegValue value;
+    };
+
     // `text` is the current file, or null when there is none yet. Raises ERegSyntaxError when
     // the file cannot be parsed.
     RegEditor(const RegText *text, RegKeyPath key);
@@ -29,6 +35,10 @@ public:
     // when the key already holds exactly that. Raises ERegistryError when it cannot be done
     // safely.
     std::optional<std::string> SetValue(std::string_view name, const RegValue &value) const;
+    // The new file with all of `assignments` made, in one edit (later ones win), or nullopt when
+    // the key already holds them. Raises ERegistryError, naming the first value that cannot be
+    // placed, when it cannot be done safely.
+    std::optional<std::string> SetValues(const std::vector<Assignment> &assignments) const;
     // The new file with the key created, or nullopt when it exists.
     std::optional<std::string> CreateKey() const;
 
@@ -36,6 +46,12 @@ private:
     using Values = std::map<std::string, RegValue>;
 
     std::string Rewrite(const KeySnapshot::Entry &entry, const RegValue &value) const;
+    std::string RewrittenLines(const KeySnapshot::Entry &entry, const RegValue &value) const;
+    std::optional<std::string>
+    SpliceAll(const std::vector<Assignment> &assignments,
+              const std::optional<KeySnapshot::InsertionPoint> &insertion) const;
+    std::optional<std::string> OneByOne(const std::vector<Assignment> &assignments) const;
+    void CheckSize(const std::string &candidate, std::string_view change) const;
     std::string Insert(const KeySnapshot::InsertionPoint &where, const std::string &line) const;
     std::string Append(const std::optional<std::string> &valueLine) const;
     std::string NewFile(const std::optional<std::string> &valueLine) const;

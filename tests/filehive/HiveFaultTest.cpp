@@ -1,5 +1,6 @@
 // Every system call of a write failing in turn, or the process ending right at it: the hive is
 // the old or the new file, never anything else, and no temporary file stays behind.
+#include "DriverSettings.h"
 #include "ERegistryError.h"
 #include "HiveSandbox.h"
 #include "SettingsStore.h"
@@ -66,6 +67,7 @@ void WriteTen() {
         throw ERegistryError("cannot open the key");
     }
     registry.WriteInteger("NumberOfCards", 10);
+    registry.CloseKey();
 }
 
 TEST(HiveFaults, AFailedCallLeavesTheOldFileAndReportsIt) {
@@ -107,16 +109,76 @@ TEST(HiveFaults, TheFolderIsSyncedAfterTheRename) {
     EXPECT_TRUE(SyscallFaults::FolderSyncedAfterRename());
 }
 
-TEST(HiveFaults, AFailedStoreWriteKeepsTheValuesWrittenBeforeIt) {
+const std::string kSaved = "REGEDIT4\n" + kHeader +
+                           "\n\"NumberOfCards\"=dword:1\n\"PIIBeginAddress\"=dword:2\n"
+                           "\"PIQBeginAddress\"=dword:3\n";
+const DriverSettings kOld{1, 2, 3};
+const DriverSettings kNew{10, 20, 30};
+
+void Save() {
+    SettingsStore::WriteDriverSettings("Advantech", kNew);
+}
+
+TEST(HiveFaults, ASaveIsOneReplacementOfTheFile) {
     HiveSandbox sandbox;
-    sandbox.WriteHive("REGEDIT4\n" + kHeader +
-                      "\n\"NumberOfCards\"=dword:1\n\"PIIBeginAddress\"=dword:2\n"
-                      "\"PIQBeginAddress\"=dword:3\n");
-    // Each value is its own replacement of the file: the second one fails.
-    SyscallFaults::Arm({FaultCall::Rename, 2, FaultAction::Fail, EIO});
-    EXPECT_THROW(SettingsStore::WriteDriverSettings("Advantech", {10, 20, 30}), ERegistryError);
-    SyscallFaults::Disarm();
-    EXPECT_EQ(SettingsStore::ReadDriverSettings("Advantech"), (DriverSettings{10, 2, 3}));
+    sandbox.WriteHive(kSaved);
+    const Outcome outcome = RunArmed({FaultCall::Rename, 2, FaultAction::Fail, EIO}, Save);
+    EXPECT_FALSE(outcome.triggered) << "a save renamed more than once";
+    EXPECT_TRUE(outcome.renamed);
+    EXPECT_EQ(SettingsStore::ReadDriverSettings("Advantech"), kNew);
+}
+
+TEST(HiveFaults, ASaveThatFailsChangesNothing) {
+    for (FaultCall call : kCalls) {
+        for (int at = 1;; ++at) {
+            SCOPED_TRACE(testing::NameOf(call) + " #" + std::to_string(at));
+            ASSERT_LE(at, kMaxCalls);
+            HiveSandbox sandbox;
+            sandbox.WriteHive(kSaved);
+            const Outcome outcome = RunArmed({call, at, FaultAction::Fail, ENOSPC}, Save);
+            const DriverSettings after = SettingsStore::ReadDriverSettings("Advantech");
+            EXPECT_TRUE(sandbox.LeftoverTempFiles().empty());
+            if (outcome.threw && !outcome.renamed) {
+                EXPECT_EQ(sandbox.ReadHive(), kSaved);
+            } else {
+                EXPECT_EQ(after, kNew) << outcome.message;
+            }
+            if (!outcome.triggered) {
+                break;
+            }
+        }
+    }
+}
+
+TEST(HiveFaults, AProcessEndingAtAnyCallOfASaveLeavesTheOldOrTheNewSettings) {
+    for (FaultCall call : kCalls) {
+        for (int at = 1;; ++at) {
+            SCOPED_TRACE(testing::NameOf(call) + " #" + std::to_string(at));
+            ASSERT_LE(at, kMaxCalls);
+            HiveSandbox sandbox;
+            sandbox.WriteHive(kSaved);
+            std::fflush(stdout);
+            const pid_t child = ::fork();
+            ASSERT_NE(child, -1);
+            if (child == 0) {
+                SyscallFaults::Arm({call, at, FaultAction::ExitAfter, 0});
+                try {
+                    Save();
+                } catch (...) {
+                    std::_Exit(1);
+                }
+                std::_Exit(0);
+            }
+            int status = 0;
+            ASSERT_EQ(::waitpid(child, &status, 0), child);
+            ASSERT_TRUE(WIFEXITED(status));
+            const DriverSettings after = SettingsStore::ReadDriverSettings("Advantech");
+            EXPECT_TRUE(after == kOld || after == kNew);
+            if (WEXITSTATUS(status) == 0) {
+                break;
+            }
+        }
+    }
 }
 
 TEST(HiveFaults, AFailedCreationLeavesNoFile) {

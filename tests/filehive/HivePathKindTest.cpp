@@ -38,6 +38,7 @@ TEST(HivePath, ASymbolicLinkIsFollowedAndStaysALink) {
     ASSERT_TRUE(registry.OpenKey(kKey, false));
     EXPECT_EQ(registry.ReadInteger("A"), 1);
     registry.WriteInteger("A", 2);
+    registry.CloseKey();
 
     EXPECT_TRUE(fs::is_symlink(sandbox.Hive()));
     EXPECT_EQ(fs::read_symlink(sandbox.Hive()), "real/hive.reg");
@@ -101,6 +102,7 @@ TEST(HivePath, AHardLinkedHiveIsReadButNeverReplaced) {
     EXPECT_EQ(registry.ReadInteger("A"), 1);
     try {
         registry.WriteInteger("A", 2);
+        registry.CloseKey();
         ADD_FAILURE() << "wrote a hard-linked hive";
     } catch (const ERegistryError &failure) {
         EXPECT_NE(std::string(failure.what()).find("hard links"), std::string::npos);
@@ -122,6 +124,7 @@ TEST(HivePath, ALockFileThatIsNotAFileStopsWritersWithoutHangingThem) {
     EXPECT_EQ(registry.ReadInteger("A"), 1);
     try {
         registry.WriteInteger("A", 2);
+        registry.CloseKey();
         ADD_FAILURE() << "wrote through a FIFO lock";
     } catch (const ERegistryError &failure) {
         EXPECT_NE(std::string(failure.what()).find("lock file is not a regular file"),

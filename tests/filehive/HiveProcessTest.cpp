@@ -5,6 +5,7 @@
 #include "HiveSandbox.h"
 #include "RegDocument.h"
 #include "RegText.h"
+#include "SettingsStore.h"
 #include "TRegistry.h"
 
 #include <csignal>
@@ -83,6 +84,7 @@ TEST(HiveProcesses, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewFile) {
                     std::_Exit(2);
                 }
                 registry.WriteInteger("Counter", value);
+                registry.CloseKey();
                 if (::write(reports[1], &value, sizeof value) != sizeof value) {
                     std::_Exit(3);
                 }
@@ -116,6 +118,7 @@ TEST(HiveProcesses, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewFile) {
     registry.RootKey(kHKeyLocalMachine);
     ASSERT_TRUE(registry.OpenKey(kKey, false));
     registry.WriteInteger("Counter", next);
+    registry.CloseKey();
     EXPECT_TRUE(sandbox.LeftoverTempFiles().empty());
     EXPECT_EQ(ReadCounter(), next);
 }
@@ -156,6 +159,7 @@ TEST(HiveProcesses, RacingWritersLoseNothingAndAPollingReaderAlwaysParses) {
                 // A new value each time: a write based on a stale file would drop one.
                 registry.WriteInteger("Value" + std::to_string(i), i);
                 registry.WriteInteger("Last", i);
+                registry.CloseKey();
             }
         }));
         ASSERT_GT(writers.back(), 0);
@@ -176,6 +180,51 @@ TEST(HiveProcesses, RacingWritersLoseNothingAndAPollingReaderAlwaysParses) {
             EXPECT_EQ(registry.ReadInteger("Value" + std::to_string(i)), i);
         }
     }
+    EXPECT_TRUE(sandbox.LeftoverTempFiles().empty());
+}
+
+// Each writer saves triples of one number over and over; mixing two saves would show as a triple
+// of two different numbers, in a reader's view or in the file at the end.
+TEST(HiveProcesses, ConcurrentSavesAndReadsSeeWholeSettings) {
+    HiveSandbox sandbox;
+    SettingsStore::WriteDriverSettings("Advantech", {0, 0, 0});
+    constexpr int kSaves = 150;
+
+    int stop[2];
+    ASSERT_EQ(::pipe(stop), 0);
+    const pid_t reader = Spawn([&] {
+        ::close(stop[1]);
+        pollfd done{stop[0], POLLIN, 0};
+        while (::poll(&done, 1, 0) == 0) {
+            const DriverSettings seen = SettingsStore::ReadDriverSettings("Advantech");
+            if (seen.numberOfCards != seen.diStartAddress ||
+                seen.numberOfCards != seen.doStartAddress) {
+                throw ERegistryError("read a mixed triple");
+            }
+        }
+    });
+    ASSERT_GT(reader, 0);
+    ::close(stop[0]);
+
+    std::vector<pid_t> writers;
+    for (std::int32_t base : {1, 10}) {
+        writers.push_back(Spawn([base] {
+            for (int i = 0; i < kSaves; ++i) {
+                const std::int32_t value = base + i % 9;
+                SettingsStore::WriteDriverSettings("Advantech", {value, value, value});
+            }
+        }));
+        ASSERT_GT(writers.back(), 0);
+    }
+    for (pid_t writer : writers) {
+        EXPECT_EQ(ExitStatusOf(writer), 0);
+    }
+    ::close(stop[1]);
+    EXPECT_EQ(ExitStatusOf(reader), 0) << "the reader saw settings nobody saved";
+
+    const DriverSettings last = SettingsStore::ReadDriverSettings("Advantech");
+    EXPECT_EQ(last.diStartAddress, last.numberOfCards);
+    EXPECT_EQ(last.doStartAddress, last.numberOfCards);
     EXPECT_TRUE(sandbox.LeftoverTempFiles().empty());
 }
 

@@ -75,6 +75,9 @@ TEST(Hive, CreatingMakesTheFolderTheFileAndTheKey) {
         registry.WriteInteger("PIIBeginAddress", 10);
         registry.WriteInteger("PIQBeginAddress", 20);
         EXPECT_EQ(registry.ReadInteger("PIIBeginAddress"), 10);
+        // Held until the key is closed, then written at once.
+        EXPECT_EQ(testing::ReadBytes(hive), kV5 + "\r\n\r\n" + kHeader + "\r\n\r\n");
+        registry.CloseKey();
     }
     EXPECT_EQ(testing::ReadBytes(hive), kV5 + "\r\n\r\n" + kHeader +
                                             "\r\n\"NumberOfCards\"=dword:00000003\r\n"
@@ -100,6 +103,7 @@ TEST(Hive, WritingReplacesOneValueAndKeepsEverythingElse) {
     Registry registry;
     ASSERT_TRUE(registry.OpenKey(kKey, false));
     registry.WriteInteger("NumberOfCards", 5);
+    registry.CloseKey();
 
     std::string expected = before;
     expected.replace(expected.find("dword:00000001"), 14, "dword:00000005");
@@ -126,6 +130,7 @@ TEST(Hive, NegativeNumbersAreStoredAsTwosComplement) {
             Registry registry;
             ASSERT_TRUE(registry.OpenKey(kKey, true));
             registry.WriteInteger("Value", c.value);
+            registry.CloseKey();
         }
         EXPECT_NE(sandbox.ReadHive().find("\"Value\"=dword:" + c.dword + "\r\n"),
                   std::string::npos);
@@ -209,6 +214,7 @@ TEST(Hive, EachRootHasItsOwnSections) {
         Registry registry(kKeyAllAccess, cases[i].root);
         ASSERT_TRUE(registry.OpenKey("K", true));
         registry.WriteInteger("Root", static_cast<std::int32_t>(i));
+        registry.CloseKey();
     }
     const std::string hive = sandbox.ReadHive();
     for (std::size_t i = 0; i < cases.size(); ++i) {
@@ -256,9 +262,10 @@ TEST(Hive, ValueNamesThatWouldBreakALineAreRefused) {
     EXPECT_EQ(sandbox.ReadHive(), file);
     registry.WriteInteger("", 7);
     registry.WriteInteger("with \"quotes\" and \\", 8);
+    EXPECT_EQ(registry.ReadInteger(""), 7);
+    registry.CloseKey();
     EXPECT_EQ(sandbox.ReadHive(),
               file + "@=dword:00000007\n\"with \\\"quotes\\\" and \\\\\"=dword:00000008\n");
-    EXPECT_EQ(registry.ReadInteger(""), 7);
 }
 
 TEST(Hive, ADamagedHiveFailsReadsAndIsNeverWritten) {
@@ -303,6 +310,7 @@ TEST(Hive, AnEmptyFileIsAnEmptyRegistryWhoseModeIsKept) {
         EXPECT_EQ(sandbox.ReadHive(), "");
         ASSERT_TRUE(registry.OpenKey(kKey, true));
         registry.WriteInteger("NumberOfCards", 2);
+        registry.CloseKey();
     }
     EXPECT_EQ(sandbox.ReadHive(),
               kV5 + "\r\n\r\n" + kHeader + "\r\n\"NumberOfCards\"=dword:00000002\r\n\r\n");
@@ -316,24 +324,30 @@ TEST(Hive, AWriteAfterSomeoneElseChangedTheFileRereadsIt) {
     sandbox.WriteHive("REGEDIT4\n" + kHeader + "\n\"A\"=dword:1\n");
     Registry registry;
     ASSERT_TRUE(registry.OpenKey(kKey, false));
+    const auto writeA = [&](std::int32_t value) {
+        registry.WriteInteger("A", value);
+        registry.CloseKey();
+    };
 
     // Another program adds a value: the write must keep it.
     sandbox.WriteHive("REGEDIT4\n" + kHeader + "\n\"A\"=dword:1\n\"B\"=dword:2\n");
-    registry.WriteInteger("A", 3);
+    writeA(3);
     EXPECT_EQ(sandbox.ReadHive(),
               "REGEDIT4\n" + kHeader + "\n\"A\"=dword:00000003\n\"B\"=dword:2\n");
 
     // Another program breaks the file: the write fails and the file stays as it is.
     const std::string broken = "REGEDIT4\n" + kHeader + "\n\"A\"=dword:1\nbroken\n";
+    ASSERT_TRUE(registry.OpenKey(kKey, false));
     sandbox.WriteHive(broken);
-    EXPECT_THROW(registry.WriteInteger("A", 4), ERegSyntaxError);
+    EXPECT_THROW(writeA(4), ERegSyntaxError);
     EXPECT_EQ(sandbox.ReadHive(), broken);
 
     // Or deletes the key.
     const std::string deleted = "REGEDIT4\n[-HKEY_LOCAL_MACHINE\\Software]\n";
+    sandbox.WriteHive(std::string(kV5) + "\r\n" + kHeader + "\r\n");
+    ASSERT_TRUE(registry.OpenKey(kKey, false));
     sandbox.WriteHive(deleted);
-    EXPECT_NE(MessageOf([&] { registry.WriteInteger("A", 4); }).find("has been deleted"),
-              std::string::npos);
+    EXPECT_NE(MessageOf([&] { writeA(4); }).find("has been deleted"), std::string::npos);
     EXPECT_EQ(sandbox.ReadHive(), deleted);
     EXPECT_TRUE(sandbox.LeftoverTempFiles().empty());
 }
@@ -346,6 +360,7 @@ TEST(Hive, StaleTemporaryFilesAreRemovedByTheNextWrite) {
     Registry registry;
     ASSERT_TRUE(registry.OpenKey(kKey, false));
     registry.WriteInteger("A", 1);
+    registry.CloseKey();
     EXPECT_FALSE(fs::exists(sandbox.Folder() / ".registry.reg.tmp-Ab12Cd"));
     EXPECT_TRUE(fs::exists(sandbox.Folder() / "unrelated.tmp-Ab12Cd"));
 }
@@ -361,6 +376,7 @@ TEST(Hive, TheLocationIsReadAtEachOpen) {
         EXPECT_FALSE(registry.OpenKey(kKey, false));
         ASSERT_TRUE(registry.OpenKey(kKey, true));
         registry.WriteInteger("A", 2);
+        registry.CloseKey();
         EXPECT_NE(second.ReadHive().find("dword:00000002"), std::string::npos);
     }
     EXPECT_NE(testing::ReadBytes(firstHive).find("dword:00000001"), std::string::npos);

@@ -3,9 +3,9 @@
 #include "RegEditor.h"
 
 #include "ERegistryError.h"
-#include "Utf16Export.h"
 #include "RegDocument.h"
 #include "RegText.h"
+#include "Utf16Export.h"
 
 #include <gtest/gtest.h>
 #include <optional>
@@ -71,12 +71,13 @@ TEST(RegEditor, SetValueChangesOnlyWhatDecidesTheValue) {
          "dword:0000000a\n"},
         {"a string becomes a dword", "REGEDIT4\n" + kHeader + "\n\"NumberOfCards\"=\"3\"\n",
          "NumberOfCards", ten, "REGEDIT4\n" + kHeader + "\n\"NumberOfCards\"=dword:0000000a\n"},
-        {"a continued hex value becomes one line",
+        {"a continued hex value becomes one line, keeping the comment lines within it",
          kV5 + "\r\n" + kHeader +
-             "\r\n\"NumberOfCards\"=hex(4):03,\\\r\n ; note\r\n  00,00,00\r\n"
+             "\r\n\"NumberOfCards\"=hex(4):03,\\\r\n ; note\r\n\r\n  00,00,00\r\n"
              "\"Next\"=dword:1\r\n",
          "NumberOfCards", ten,
-         kV5 + "\r\n" + kHeader + "\r\n\"NumberOfCards\"=dword:0000000a\r\n\"Next\"=dword:1\r\n"},
+         kV5 + "\r\n" + kHeader +
+             "\r\n\"NumberOfCards\"=dword:0000000a\r\n ; note\r\n\"Next\"=dword:1\r\n"},
         {"of a repeated value only the last line counts",
          "REGEDIT4\n" + kHeader + "\n\"NumberOfCards\"=dword:1\n" + kHeader +
              "\n\"NumberOfCards\"=dword:2\n",
@@ -127,8 +128,9 @@ TEST(RegEditor, SetValueChangesOnlyWhatDecidesTheValue) {
          "REGEDIT4\n" + kHeader + "\n\"NumberOfCards\"=dword:0000000a"},
         {"nothing can follow another key's dangling backslash",
          "REGEDIT4\n" + other + "\n\"b\"=hex:01,\\\n", "NumberOfCards", ten, std::nullopt},
-        {"nor the key's own", "REGEDIT4\n" + kHeader + "\n\"A\"=hex:01,\\\n", "NumberOfCards", ten,
-         std::nullopt},
+        {"after the key's own a new value goes right below its header",
+         "REGEDIT4\n" + kHeader + "\n\"A\"=hex:01,\\\n", "NumberOfCards", ten,
+         "REGEDIT4\n" + kHeader + "\n\"NumberOfCards\"=dword:0000000a\n\"A\"=hex:01,\\\n"},
         {"negative numbers as two's complement", "REGEDIT4\n" + kHeader + "\n\"N\"=dword:1\n", "N",
          RegValue::Dword(static_cast<std::uint32_t>(-1)),
          "REGEDIT4\n" + kHeader + "\n\"N\"=dword:ffffffff\n"},
@@ -152,6 +154,65 @@ TEST(RegEditor, SetValueChangesOnlyWhatDecidesTheValue) {
         ASSERT_TRUE(after);
         EXPECT_EQ(*after, *c.after);
         ExpectOnlyTheChange(c.before, *after, c.valueName, c.value);
+    }
+}
+
+TEST(RegEditor, SetValuesMakesAllChangesInOneEdit) {
+    const std::vector<RegEditor::Assignment> three{{"NumberOfCards", RegValue::Dword(2)},
+                                                   {"PIIBeginAddress", RegValue::Dword(3)},
+                                                   {"PIQBeginAddress", RegValue::Dword(4)}};
+    struct Case {
+        std::string name;
+        std::string before;
+        std::optional<std::string> after; // nullopt: nothing to do
+    };
+    const std::string other = "[HKEY_LOCAL_MACHINE\\Software\\Other]";
+    const std::vector<Case> cases{
+        {"rewritten where they are, a missing one added after the last",
+         "REGEDIT4\n" + kHeader +
+             "\n\"PIQBeginAddress\"=dword:9 ; q\n\"NumberOfCards\"=dword:9\n\n" + other + "\n",
+         "REGEDIT4\n" + kHeader +
+             "\n\"PIQBeginAddress\"=dword:00000004 ; q\n\"NumberOfCards\"=dword:00000002\n"
+             "\"PIIBeginAddress\"=dword:00000003\n\n" +
+             other + "\n"},
+        {"a key whose last value is continued at the end of the file",
+         "REGEDIT4\n\n" + kHeader + "\n\"NumberOfCards\"=dword:1\n\"x\"=hex:01,\\",
+         "REGEDIT4\n\n" + kHeader +
+             "\n\"PIIBeginAddress\"=dword:00000003\n\"PIQBeginAddress\"=dword:00000004\n"
+             "\"NumberOfCards\"=dword:00000002\n\"x\"=hex:01,\\"},
+        {"a missing key gets one new section", "REGEDIT4\n" + other + "\n",
+         "REGEDIT4\n" + other + "\n\n" + kHeader +
+             "\n\"NumberOfCards\"=dword:00000002\n\"PIIBeginAddress\"=dword:00000003\n"
+             "\"PIQBeginAddress\"=dword:00000004\n\n"},
+        {"all three already so",
+         "REGEDIT4\n" + kHeader +
+             "\n\"NumberOfCards\"=dword:2\n\"PIIBeginAddress\"=dword:3\n\"PIQBeginAddress\"=dword:"
+             "4\n",
+         std::nullopt},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const RegText text(c.before, "t.reg");
+        const std::optional<std::string> after = RegEditor(&text, Key()).SetValues(three);
+        EXPECT_EQ(after, c.after);
+        if (after) {
+            RegDocument expected = RegDocument::FromText(text);
+            for (const RegEditor::Assignment &assignment : three) {
+                expected.SetValue(kHKeyLocalMachine, kKey, assignment.name, assignment.value);
+            }
+            EXPECT_TRUE(RegDocument::FromText(RegText(*after, "t.reg")) == expected);
+        }
+    }
+
+    // Nothing is made when one of them cannot be placed.
+    const std::string blocked = "REGEDIT4\n" + other + "\n\"b\"=hex:01,\\\n";
+    const RegText text(blocked, "t.reg");
+    try {
+        RegEditor(&text, Key()).SetValues(three);
+        ADD_FAILURE() << "placed values after another key's dangling backslash";
+    } catch (const ERegistryError &failure) {
+        EXPECT_NE(std::string(failure.what()).find("NumberOfCards"), std::string::npos);
+        EXPECT_NE(std::string(failure.what()).find("left as it is"), std::string::npos);
     }
 }
 
