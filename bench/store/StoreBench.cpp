@@ -82,7 +82,7 @@ void BM_BaselineReadFile(benchmark::State &state) {
 }
 
 // Baseline for writes: one durable replacement of a file of the same size (write, fsync, rename,
-// fsync of the folder). A store write does this three times, once per value.
+// fsync of the folder). A store write does this once, for all three values.
 void BM_BaselineReplaceFile(benchmark::State &state) {
     const fs::path hive = MakeHive(state.range(0));
     std::ifstream in(hive, std::ios::binary);

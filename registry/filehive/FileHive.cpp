@@ -2,6 +2,7 @@
 
 #include "ERegistryError.h"
 #include "FileDescriptor.h"
+#include "FileRights.h"
 #include "HiveLock.h"
 #include "RegText.h"
 #include "SystemError.h"
@@ -51,6 +52,10 @@ struct DirCloser {
 } // namespace
 
 FileHive::Target FileHive::Resolve() const {
+    if (path_.ends_with('/')) {
+        throw ERegistryError(path_ + ": names a folder (it ends with '/'), not a registry file; "
+                                     "nothing was read or written");
+    }
     Target target{path_, HiveState::Present, {}};
     if (::lstat(path_.c_str(), &target.info) != 0) {
         // A file where a folder should be means there is no hive, as with a missing folder.
@@ -65,6 +70,7 @@ FileHive::Target FileHive::Resolve() const {
         ThrowSystemError(path_, "look at it", errno);
     }
     if (S_ISLNK(target.info.st_mode)) {
+        CheckLinkChain();
         const std::unique_ptr<char, FreeDeleter> resolved(::realpath(path_.c_str(), nullptr));
         if (!resolved) {
             if (errno == ENOENT) {
@@ -87,6 +93,42 @@ FileHive::Target FileHive::Resolve() const {
     }
     CheckKind(target.info);
     return target;
+}
+
+// The rule of the kernel's protected_symlinks, whatever the folder's mode: a link is followed
+// only when its owner is root, the folder's owner or this user; anyone else who may write the
+// folder could have planted it to make this process write elsewhere.
+void FileHive::CheckLinkChain() const {
+    constexpr int kMaxLinks = 40;
+    std::filesystem::path link(path_);
+    for (int hops = 0; hops < kMaxLinks; ++hops) {
+        struct stat info {};
+        if (::lstat(link.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+            return; // not a link (any more): what is wrong with it is found when resolving
+        }
+        const std::string folder = ParentFolder(link.string());
+        struct stat folderInfo {};
+        if (::stat(folder.c_str(), &folderInfo) != 0) {
+            ThrowSystemError(folder, "look at the folder of the symbolic link " + link.string(),
+                             errno);
+        }
+        if (info.st_uid != 0 && info.st_uid != folderInfo.st_uid && info.st_uid != ::geteuid()) {
+            throw ERegistryError(
+                link.string() + ": is a symbolic link owned by user " +
+                std::to_string(info.st_uid) + " in a folder owned by user " +
+                std::to_string(folderInfo.st_uid) +
+                "; only links made by root or the folder's owner are followed, so nothing was "
+                "read or written");
+        }
+        std::string target(static_cast<std::size_t>(info.st_size) + 1, '\0');
+        const ssize_t length = ::readlink(link.c_str(), target.data(), target.size());
+        if (length < 0) {
+            ThrowSystemError(link.string(), "read the symbolic link", errno);
+        }
+        target.resize(static_cast<std::size_t>(length));
+        const std::filesystem::path next(target);
+        link = next.is_absolute() ? next : std::filesystem::path(folder) / next;
+    }
 }
 
 void FileHive::CheckKind(const struct stat &info) const {
@@ -162,19 +204,37 @@ std::optional<FileBytes> FileHive::Read() const {
 }
 
 std::optional<FileBytes> FileHive::ReadFile(const std::string &path) const {
-    // Non-blocking, in case a FIFO took the file's place since it was looked at.
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    // Non-blocking, in case a FIFO took the file's place since it was looked at; never through
+    // a link put in the file's place since then.
+    FileDescriptor fd(OpenNoFollow(path));
     if (!fd.IsOpen()) {
-        if (errno == ENOENT || errno == ENOTDIR) {
-            return std::nullopt;
-        }
-        ThrowSystemError(path_, "open it", errno);
+        return std::nullopt;
     }
     struct stat info {};
     if (::fstat(fd.Get(), &info) != 0) {
         ThrowSystemError(path_, "look at it", errno);
     }
     CheckKind(info);
+    return ReadFrom(fd.Get(), info);
+}
+
+FileDescriptor FileHive::OpenNoFollow(const std::string &path) const {
+    FileDescriptor fd(
+        ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW));
+    if (!fd.IsOpen()) {
+        if (errno == ENOENT || errno == ENOTDIR) {
+            return fd;
+        }
+        if (errno == ELOOP) {
+            throw ERegistryError(path + ": became a symbolic link while being used; nothing was "
+                                        "read or written");
+        }
+        ThrowSystemError(path_, "open it", errno);
+    }
+    return fd;
+}
+
+std::optional<FileBytes> FileHive::ReadFrom(int fd, const struct stat &info) const {
     const auto size = static_cast<std::size_t>(info.st_size);
     if (size > RegText::kMaxFileBytes) {
         throw ERegistryError(path_ + ": is larger than 256 MiB; refusing to read it");
@@ -189,7 +249,7 @@ std::optional<FileBytes> FileHive::ReadFile(const std::string &path) const {
     FileBytes &bytes = *buffer;
     std::size_t filled = 0;
     while (filled < size) {
-        const ssize_t got = ::read(fd.Get(), bytes.Data() + filled, size - filled);
+        const ssize_t got = ::read(fd, bytes.Data() + filled, size - filled);
         if (got < 0) {
             if (errno == EINTR) {
                 continue;
@@ -219,20 +279,19 @@ void FileHive::Update(const Edit &edit) const {
     if (target.state == HiveState::Missing) {
         CreateFolders(folder);
     }
-    const HiveLock lock(target.path);
+    const HiveLock lock(target.path, GroupOf(target, folder));
     RemoveStaleTempFiles(target.path);
 
-    // Another writer may have created or replaced the file while this one waited.
+    // Another writer may have created or replaced the file while this one waited. What is
+    // read, and whose rights are kept, is the file opened here, not whatever the path names
+    // by the time of a later check.
+    const FileDescriptor current = OpenNoFollow(target.path);
     struct stat info {};
-    bool exists = true;
-    if (::lstat(target.path.c_str(), &info) != 0) {
-        if (errno != ENOENT) {
+    std::optional<FileBytes> bytes;
+    std::optional<FileRights> rights;
+    if (current.IsOpen()) {
+        if (::fstat(current.Get(), &info) != 0) {
             ThrowSystemError(path_, "look at it", errno);
-        }
-        exists = false;
-    } else {
-        if (S_ISLNK(info.st_mode)) {
-            throw ERegistryError(path_ + ": became a symbolic link while waiting to write it");
         }
         CheckKind(info);
         if (info.st_nlink > 1) {
@@ -240,21 +299,31 @@ void FileHive::Update(const Edit &edit) const {
                                  " hard links; replacing it would split them, so it was not "
                                  "written");
         }
+        bytes = ReadFrom(current.Get(), info);
+        rights.emplace(current.Get(), info, path_);
     }
-    const std::optional<FileBytes> current = exists ? ReadFile(target.path) : std::nullopt;
     const std::optional<std::string> next =
-        edit(current ? std::optional<std::string_view>(current->View()) : std::nullopt);
+        edit(bytes ? std::optional<std::string_view>(bytes->View()) : std::nullopt);
     if (!next) {
         return;
     }
     TempFile temp(target.path);
     temp.Write(*next);
-    temp.SetMode(exists ? (info.st_mode & 07777) : 0644);
-    if (exists && ::geteuid() == 0) {
-        temp.SetOwner(info.st_uid, info.st_gid);
+    if (rights) {
+        rights->ApplyTo(temp.Descriptor());
+    } else {
+        temp.SetMode(0644);
     }
     temp.Commit();
     SyncFolder(folder);
+}
+
+gid_t FileHive::GroupOf(const Target &target, const std::string &folder) const {
+    if (target.state == HiveState::Present) {
+        return target.info.st_gid;
+    }
+    struct stat info {};
+    return ::stat(folder.c_str(), &info) == 0 ? info.st_gid : ::getegid();
 }
 
 void FileHive::CreateFolders(const std::string &folder) const {

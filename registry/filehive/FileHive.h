@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FileBytes.h"
+#include "FileDescriptor.h"
 
 #include <functional>
 #include <optional>
@@ -13,9 +14,10 @@ namespace tessaport {
 enum class HiveState { Missing, Present, Denied };
 
 // The hive file on disk: what is at its path, who may read or replace it, and the atomic,
-// durable replacement under the writers' lock. A symbolic link is followed and the file is
-// written beside its target; anything but a regular file, or a dangling or looping link, is an
-// error; a hard-linked file is never replaced.
+// durable replacement under the writers' lock. A symbolic link is followed, when root or its
+// folder's owner made it, and the file is written beside its target; anything but a regular
+// file, a link someone else made, or a dangling or looping link, is an error; a hard-linked file
+// is never replaced.
 class FileHive {
 public:
     // Gets the current bytes (nullopt when there is no file) and returns the new bytes, or
@@ -44,8 +46,13 @@ private:
     };
 
     Target Resolve() const;
+    void CheckLinkChain() const;
     void CheckKind(const struct stat &info) const;
     std::optional<FileBytes> ReadFile(const std::string &path) const;
+    // Not open when there is no file.
+    FileDescriptor OpenNoFollow(const std::string &path) const;
+    std::optional<FileBytes> ReadFrom(int fd, const struct stat &info) const;
+    gid_t GroupOf(const Target &target, const std::string &folder) const;
     void CreateFolders(const std::string &folder) const;
     void SyncFolder(const std::string &folder) const;
     void RemoveStaleTempFiles(const std::string &target) const;

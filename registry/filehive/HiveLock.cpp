@@ -9,6 +9,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace tessaport {
 
@@ -19,18 +20,35 @@ namespace {
 constexpr std::chrono::seconds kLockPatience{10};
 constexpr std::chrono::milliseconds kLockRetry{5};
 
+// Read-only is enough for flock, and lets a writer use a lock file another user created.
+// Non-blocking, so that a FIFO in its place cannot hang the open.
+constexpr int kOpenFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK;
+
 } // namespace
 
-HiveLock::HiveLock(const std::string &hivePath) {
+HiveLock::HiveLock(const std::string &hivePath, gid_t hiveGroup) {
     const std::string path = hivePath + ".lock";
-    // Read-only is enough for flock, and lets a writer use a lock file another user created.
-    // Non-blocking, so that a FIFO in its place cannot hang the open.
-    const int fd = ::open(
-        path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK, 0644);
-    if (fd < 0) {
+    const auto deadline = std::chrono::steady_clock::now() + kLockPatience;
+    while (!Acquire(path, hiveGroup)) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            throw ERegistryError(path + ": the lock file keeps being removed or replaced; "
+                                        "nothing was written");
+        }
+    }
+}
+
+bool HiveLock::Acquire(const std::string &path, gid_t hiveGroup) {
+    fd_ = FileDescriptor(::open(path.c_str(), kOpenFlags | O_CREAT | O_EXCL, kMode));
+    const bool created = fd_.IsOpen();
+    if (!created && errno == EEXIST) {
+        fd_ = FileDescriptor(::open(path.c_str(), kOpenFlags));
+        if (!fd_.IsOpen() && errno == ENOENT) {
+            return false; // removed between the two opens
+        }
+    }
+    if (!fd_.IsOpen()) {
         ThrowSystemError(path, "open the lock file", errno);
     }
-    fd_ = FileDescriptor(fd);
     struct stat info {};
     if (::fstat(fd_.Get(), &info) != 0) {
         ThrowSystemError(path, "look at the lock file", errno);
@@ -38,6 +56,18 @@ HiveLock::HiveLock(const std::string &hivePath) {
     if (!S_ISREG(info.st_mode)) {
         throw ERegistryError(path + ": the lock file is not a regular file; nothing was written");
     }
+    // The umask narrowed the mode; a lock file of ours left narrow by an older writer is
+    // widened too. The group is only a courtesy: the mode lets every user open it.
+    if (info.st_uid == ::geteuid() && (info.st_mode & 07777) != kMode) {
+        if (::fchmod(fd_.Get(), kMode) != 0) {
+            ThrowSystemError(path, "set the lock file's mode", errno);
+        }
+    }
+    if (created && info.st_gid != hiveGroup &&
+        ::fchown(fd_.Get(), static_cast<uid_t>(-1), hiveGroup) != 0) {
+        // Not a member of the hive's group: the lock file keeps this writer's group.
+    }
+
     const auto deadline = std::chrono::steady_clock::now() + kLockPatience;
     while (::flock(fd_.Get(), LOCK_EX | LOCK_NB) != 0) {
         if (errno != EWOULDBLOCK && errno != EINTR) {
@@ -50,6 +80,15 @@ HiveLock::HiveLock(const std::string &hivePath) {
         }
         std::this_thread::sleep_for(kLockRetry);
     }
+    // A lock on a file that no longer has the lock's name excludes nobody.
+    struct stat named {};
+    if (::lstat(path.c_str(), &named) != 0) {
+        if (errno == ENOENT) {
+            return false;
+        }
+        ThrowSystemError(path, "look at the lock file", errno);
+    }
+    return named.st_dev == info.st_dev && named.st_ino == info.st_ino;
 }
 
 } // namespace tessaport

@@ -3,6 +3,7 @@
 #include "FileDescriptor.h"
 
 #include <string>
+#include <sys/types.h>
 
 namespace tessaport {
 
@@ -10,9 +11,17 @@ namespace tessaport {
 // on the hive itself would be lost to the rename). Held until destruction.
 class HiveLock {
 public:
-    explicit HiveLock(const std::string &hivePath);
+    // Every user of the hive must be able to open the lock file, whatever the umask of the
+    // writer that created it: it gets this mode and the hive's group.
+    static constexpr mode_t kMode = 0644;
+
+    HiveLock(const std::string &hivePath, gid_t hiveGroup);
 
 private:
+    // True when the lock is held on the file the lock path names; false when that file was
+    // removed or replaced meanwhile, and the lock must be taken again.
+    bool Acquire(const std::string &path, gid_t hiveGroup);
+
     FileDescriptor fd_;
 };
 

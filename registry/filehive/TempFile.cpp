@@ -64,12 +64,6 @@ void TempFile::SetMode(mode_t mode) {
     }
 }
 
-void TempFile::SetOwner(uid_t owner, gid_t group) {
-    if (::fchown(fd_.Get(), owner, group) != 0) {
-        ThrowSystemError(path_, "set its owner", errno);
-    }
-}
-
 void TempFile::Commit() {
     // Never rename a file whose data may not be on disk.
     if (::fsync(fd_.Get()) != 0) {
@@ -79,6 +73,14 @@ void TempFile::Commit() {
         ThrowSystemError(path_, "close", error);
     }
     if (::rename(path_.c_str(), finalPath_.c_str()) != 0) {
+        if (errno == EBUSY) {
+            // The file itself is a mount point, as when it alone is bind-mounted into a
+            // container: it can be read, but never replaced.
+            ThrowSystemError(finalPath_,
+                             "replace it, as it is a mount point (a file bind-mounted on its "
+                             "own?); mount its folder instead",
+                             errno);
+        }
         ThrowSystemError(finalPath_, "replace it", errno);
     }
     committed_ = true;

@@ -20,10 +20,10 @@ public:
     TempFile &operator=(const TempFile &) = delete;
 
     const std::string &Path() const { return path_; }
+    int Descriptor() const { return fd_.Get(); }
 
     void Write(std::string_view bytes);
     void SetMode(mode_t mode);
-    void SetOwner(uid_t owner, gid_t group);
     // Syncs, closes and renames over `finalPath`; any failure leaves the final path alone.
     void Commit();
 
