@@ -314,6 +314,7 @@ void FileHive::Update(const Edit &edit) const {
     } else {
         temp.SetMode(0644);
     }
+    lock.CheckStillHeld();
     temp.Commit();
     SyncFolder(folder);
 }

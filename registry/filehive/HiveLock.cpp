@@ -26,8 +26,8 @@ constexpr int kOpenFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONB
 
 } // namespace
 
-HiveLock::HiveLock(const std::string &hivePath, gid_t hiveGroup) {
-    const std::string path = hivePath + ".lock";
+HiveLock::HiveLock(const std::string &hivePath, gid_t hiveGroup) : path_(hivePath + ".lock") {
+    const std::string &path = path_;
     const auto deadline = std::chrono::steady_clock::now() + kLockPatience;
     while (!Acquire(path, hiveGroup)) {
         if (std::chrono::steady_clock::now() >= deadline) {
@@ -81,14 +81,29 @@ bool HiveLock::Acquire(const std::string &path, gid_t hiveGroup) {
         std::this_thread::sleep_for(kLockRetry);
     }
     // A lock on a file that no longer has the lock's name excludes nobody.
+    return NamesLockedFile();
+}
+
+bool HiveLock::NamesLockedFile() const {
+    struct stat locked {};
     struct stat named {};
-    if (::lstat(path.c_str(), &named) != 0) {
+    if (::fstat(fd_.Get(), &locked) != 0) {
+        ThrowSystemError(path_, "look at the lock file", errno);
+    }
+    if (::lstat(path_.c_str(), &named) != 0) {
         if (errno == ENOENT) {
             return false;
         }
-        ThrowSystemError(path, "look at the lock file", errno);
+        ThrowSystemError(path_, "look at the lock file", errno);
     }
-    return named.st_dev == info.st_dev && named.st_ino == info.st_ino;
+    return named.st_dev == locked.st_dev && named.st_ino == locked.st_ino;
+}
+
+void HiveLock::CheckStillHeld() const {
+    if (!NamesLockedFile()) {
+        throw ERegistryError(path_ + ": the lock file was removed or replaced while writing, so "
+                                     "another writer may be busy; nothing was written");
+    }
 }
 
 } // namespace tessaport

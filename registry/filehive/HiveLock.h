@@ -17,11 +17,18 @@ public:
 
     HiveLock(const std::string &hivePath, gid_t hiveGroup);
 
+    // Raises ERegistryError when the lock file was removed or replaced since the lock was
+    // taken: another writer may then hold a lock of its own, so nothing may be written.
+    void CheckStillHeld() const;
+
 private:
     // True when the lock is held on the file the lock path names; false when that file was
     // removed or replaced meanwhile, and the lock must be taken again.
     bool Acquire(const std::string &path, gid_t hiveGroup);
 
+    bool NamesLockedFile() const;
+
+    std::string path_;
     FileDescriptor fd_;
 };
 
