@@ -4,7 +4,9 @@
 
 #include "ERegistryError.h"
 #include "RegDocument.h"
+#include "RegParser.h"
 #include "RegText.h"
+#include "StateFingerprint.h"
 #include "Utf16Export.h"
 
 #include <gtest/gtest.h>
@@ -214,6 +216,34 @@ TEST(RegEditor, SetValuesMakesAllChangesInOneEdit) {
         EXPECT_NE(std::string(failure.what()).find("NumberOfCards"), std::string::npos);
         EXPECT_NE(std::string(failure.what()).find("left as it is"), std::string::npos);
     }
+}
+
+// Names of other keys are compared as the registry compares them, ASCII letters alone folded:
+// an edit next to them passes only when they read the same.
+TEST(RegEditor, OtherKeysCountAsChangedExactlyWhenTheyReadDifferently) {
+    const auto fingerprint = [](const std::string &rest) {
+        const std::string file = "REGEDIT4\n" + kHeader + "\n" + rest;
+        const RegText text(file, "t.reg");
+        const RegKeyPath key = Key();
+        StateFingerprint print(key);
+        RegParser::Parse(text, print);
+        return print.Value();
+    };
+    const std::string base = "[HKLM\\Software\\AbcXyz@[`{]\n\"NameZ\"=\"Data\"\n";
+    EXPECT_EQ(fingerprint(base), fingerprint("[hklm\\SOFTWARE\\aBCxYZ@[`{]\n\"namez\"=\"Data\"\n"));
+    EXPECT_EQ(fingerprint(base),
+              fingerprint(base + kHeader + "\n\"Own\"=dword:1\n")); // the key itself is left out
+    for (const std::string changed :
+         {"[HKLM\\Software\\AbcXyz`[`{]\n\"NameZ\"=\"Data\"\n",
+          "[HKLM\\Software\\AbcXyz@{`{]\n\"NameZ\"=\"Data\"\n",
+          "[HKLM\\Software\\AbcXyz@[`{]\n\"NameZ\"=\"data\"\n",
+          "[HKLM\\Software\\AbcXyz@[`{]\n\"Name\xC3\x84\"=\"Data\"\n",
+          "[HKLM\\Software\\AbcXyz@[`{]\n\"NameZ\"=\"Data\"\n\"Second\"=dword:1\n"}) {
+        SCOPED_TRACE(changed);
+        EXPECT_NE(fingerprint(base), fingerprint(changed));
+    }
+    EXPECT_NE(fingerprint("[HKLM\\Software\\A]\n\"\xC3\x84\"=dword:1\n"),
+              fingerprint("[HKLM\\Software\\A]\n\"\xC3\xA4\"=dword:1\n"));
 }
 
 TEST(RegEditor, EditsAWindowsExportInItsOwnEncoding) {
