@@ -3,9 +3,12 @@
 #include "ERegistryError.h"
 #include "SystemError.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <grp.h>
+#include <pwd.h>
 #include <string_view>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -115,11 +118,13 @@ void FileRights::KeepOwnerAndGroup(int fd) const {
     const bool root = ::geteuid() == 0;
     uid_t owner = static_cast<uid_t>(-1);
     if (now.st_uid != owner_) {
-        // Only root may give a file away. A file of root's becomes the writer's, which changes
-        // nobody's access: root reads anything, and the writer could already write it.
-        if (!root && owner_ != 0) {
+        // Only root may give a file away; anyone else's write makes it the writer's. That
+        // changes nobody's access when the old owner is root, who reads anything, or when the
+        // owner and the group have the same rights and the old owner is in the group.
+        if (!root && owner_ != 0 && !OwnerMayBecomeGroupMember()) {
             Refuse("its owner (user " + std::to_string(owner_) + ")",
-                   "only root or the owner may write it without taking it over");
+                   "only root may give the new file to that user, and this user taking it over "
+                   "would change that user's rights");
         }
         if (root) {
             owner = owner_;
@@ -136,6 +141,34 @@ void FileRights::KeepOwnerAndGroup(int fd) const {
         }
         Refuse("its owner and group", std::strerror(errno));
     }
+}
+
+bool FileRights::OwnerMayBecomeGroupMember() const {
+    if (((mode_ >> 6) & 07) != ((mode_ >> 3) & 07)) {
+        return false;
+    }
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd *found = nullptr;
+    if (::getpwuid_r(owner_, &entry, buffer.data(), buffer.size(), &found) != 0 ||
+        found == nullptr) {
+        // An id without an account (as in a container): the group it was given when it wrote
+        // is unknown here, and the group's rights are its owner's.
+        return true;
+    }
+    if (entry.pw_gid == group_) {
+        return true;
+    }
+    int count = 256;
+    std::vector<gid_t> groups(static_cast<std::size_t>(count));
+    if (::getgrouplist(entry.pw_name, entry.pw_gid, groups.data(), &count) < 0) {
+        groups.resize(static_cast<std::size_t>(count));
+        if (::getgrouplist(entry.pw_name, entry.pw_gid, groups.data(), &count) < 0) {
+            return false;
+        }
+    }
+    groups.resize(static_cast<std::size_t>(count));
+    return std::find(groups.begin(), groups.end(), group_) != groups.end();
 }
 
 void FileRights::KeepAttributes(int fd) const {

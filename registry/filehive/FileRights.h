@@ -21,6 +21,7 @@ public:
 
 private:
     void KeepOwnerAndGroup(int fd) const;
+    bool OwnerMayBecomeGroupMember() const;
     void KeepAttributes(int fd) const;
     [[noreturn]] void Refuse(const std::string &what, const std::string &why) const;
 
