@@ -3,14 +3,21 @@
 #include "DriverSettings.h"
 #include "SettingsStore.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <exception>
 #include <iostream>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -48,7 +55,8 @@ int UsageError(const std::string &message) {
 // One of the field's list entries: a decimal numeral in [0, field.entryCount) written as the
 // list writes it, without sign or leading zeros.
 std::optional<std::int32_t> ParsePosition(std::string_view text, const SettingField &field) {
-    if (text.size() > 1 && text.front() == '0') {
+    // from_chars would take a minus sign, and "-0" as 0.
+    if ((text.size() > 1 && text.front() == '0') || text.starts_with('-')) {
         return std::nullopt;
     }
     std::int32_t value = 0;
@@ -67,7 +75,14 @@ int Get(const std::string &provider) {
         std::cout << field.valueName << '=' << settings.*field.member << '\n';
     }
     std::cout.flush();
-    return std::cout ? kExitOk : kExitStoreFailed;
+    if (!std::cout) {
+        const int error = errno;
+        std::cerr << "tessaport-reg: cannot write the settings to standard output"
+                  << (error != 0 ? std::string(": ") + std::strerror(error) : std::string())
+                  << "\n";
+        return kExitStoreFailed;
+    }
+    return kExitOk;
 }
 
 int Set(const std::string &provider, const std::vector<std::string> &values) {
@@ -110,11 +125,29 @@ int Run(const std::vector<std::string> &args) {
     return Set(provider, {args.begin() + 2, args.end()});
 }
 
+// A standard stream that was closed must not be reused by the next file opened, such as the
+// hive's temporary file: it is filled with /dev/null, opened for reading, so that writing to the
+// stream still fails and is reported.
+void OccupyClosedStandardStreams() {
+#ifndef _WIN32
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+            ::open("/dev/null", O_RDONLY);
+        }
+    }
+#endif
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
+    OccupyClosedStandardStreams();
     try {
         return Run({argv + 1, argv + argc});
+    } catch (const ESettingsStoreError &failure) {
+        std::cerr << "tessaport-reg: " << failure.what()
+                  << (failure.Reason().empty() ? "" : " (" + failure.Reason() + ")") << "\n";
+        return kExitStoreFailed;
     } catch (const std::exception &failure) {
         std::cerr << "tessaport-reg: " << failure.what() << "\n";
         return kExitStoreFailed;

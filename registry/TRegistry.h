@@ -35,6 +35,8 @@ public:
     // With `canCreate` a missing key is created together with its missing parents.
     // Raises ERegistryError only when the registry itself is damaged or unreadable.
     bool OpenKey(const std::string &key, bool canCreate);
+    // Why the last OpenKey returned false, naming the file or key; empty after a success.
+    const std::string &OpenFailure() const;
     // Makes the held writes (file hive); raises ERegistryError when they cannot be made, and
     // the key is closed either way.
     void CloseKey();

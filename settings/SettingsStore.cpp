@@ -11,7 +11,7 @@ DriverSettings SettingsStore::ReadDriverSettings(const std::string &provider) {
     TRegistry registry(kKeyAllAccess);
     registry.RootKey(kHKeyLocalMachine);
     if (!registry.OpenKey(KeyPathFor(provider), false)) {
-        throw ESettingsStoreError("Registry Not Found!!");
+        throw ESettingsStoreError("Registry Not Found!!", registry.OpenFailure());
     }
     DriverSettings settings;
     for (const SettingField &field : SettingFields) {
@@ -25,7 +25,7 @@ void SettingsStore::WriteDriverSettings(const std::string &provider,
     TRegistry registry(kKeyAllAccess);
     registry.RootKey(kHKeyLocalMachine);
     if (!registry.OpenKey(KeyPathFor(provider), true)) {
-        throw ESettingsStoreError("Registry Not Created!!");
+        throw ESettingsStoreError("Registry Not Created!!", registry.OpenFailure());
     }
     for (const SettingField &field : SettingFields) {
         registry.WriteInteger(std::string(field.valueName), settings.*field.member);

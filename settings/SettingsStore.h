@@ -4,13 +4,21 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace tessaport {
 
-// The store's own failures: the provider's key could not be opened or created.
+// The store's own failures: the provider's key could not be opened or created. The message is
+// the store's fixed text; the reason says which file or key, and why.
 class ESettingsStoreError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit ESettingsStoreError(const std::string &message, std::string reason = {})
+        : std::runtime_error(message), reason_(std::move(reason)) {}
+
+    const std::string &Reason() const { return reason_; }
+
+private:
+    std::string reason_;
 };
 
 // Reads and writes one provider's settings under HKEY_LOCAL_MACHINE, in the key

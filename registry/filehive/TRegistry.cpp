@@ -94,6 +94,7 @@ struct TRegistry::Impl {
     RegAccess access;
     RegRootKey root = kHKeyCurrentUser;
     std::string currentPath;
+    std::string openFailure;
     std::optional<OpenKeyState> open;
 };
 
@@ -114,33 +115,51 @@ void TRegistry::RootKey(RegRootKey root) {
 
 bool TRegistry::OpenKey(const std::string &key, bool canCreate) {
     CloseKey();
+    impl_->openFailure.clear();
+    const auto fail = [&](const std::string &reason) {
+        impl_->openFailure = reason;
+        return false;
+    };
     std::optional<RegKeyPath> path = RegKeyPath::Make(impl_->root, key);
     if (!path) {
-        return false;
+        return fail("\"" + key + "\" is not a valid key path");
     }
     FileHive hive(HiveLocation::Current());
+    const std::string &file = hive.Path();
     const bool wantsWrite = RequestsWriteAccess(impl_->access);
+    const std::string cannotWrite =
+        file + ": this user may not replace it (that needs read and write access to the file, "
+               "write access to its folder and read access to its lock file)";
     std::optional<KeySnapshot> snapshot;
     switch (hive.State()) {
     case HiveState::Denied:
-        return false;
+        return fail(file + ": this user may not reach it (a folder on its path is closed)");
     case HiveState::Missing:
-        if (!canCreate || !hive.MayWrite()) {
-            return false;
+        if (!canCreate) {
+            return fail(file + ": there is no such file");
+        }
+        if (!hive.MayWrite()) {
+            return fail(file + ": there is no such file, and this user may not create it");
         }
         snapshot = CreateKey(hive, *path);
         break;
     case HiveState::Present: {
-        if (!hive.MayRead() || (wantsWrite && !hive.MayWrite())) {
-            return false;
+        if (!hive.MayRead()) {
+            return fail(file + ": this user may not read it");
+        }
+        if (wantsWrite && !hive.MayWrite()) {
+            return fail(cannotWrite);
         }
         const std::optional<FileBytes> bytes = hive.Read();
         if (bytes) {
             snapshot = ScanKey(hive, bytes->View(), *path);
         }
         if (!snapshot || !snapshot->exists) {
-            if (!canCreate || !hive.MayWrite()) {
-                return false;
+            if (!canCreate) {
+                return fail(file + ": there is no key " + path->FullName());
+            }
+            if (!hive.MayWrite()) {
+                return fail(cannotWrite);
             }
             snapshot = CreateKey(hive, *path);
         }
@@ -150,6 +169,10 @@ bool TRegistry::OpenKey(const std::string &key, bool canCreate) {
     impl_->open.emplace(OpenKeyState{std::move(hive), std::move(*path), std::move(*snapshot), {}});
     impl_->currentPath = key;
     return true;
+}
+
+const std::string &TRegistry::OpenFailure() const {
+    return impl_->openFailure;
 }
 
 void TRegistry::CloseKey() {

@@ -1,6 +1,7 @@
 // TRegistry on the system registry, through the W functions of advapi32.
-#include "ERegistryError.h"
 #include "TRegistry.h"
+
+#include "ERegistryError.h"
 #include "WinKeyHandle.h"
 #include "WinRegistryApi.h"
 
@@ -56,6 +57,7 @@ struct TRegistry::Impl {
     RegRootKey root = kHKeyCurrentUser;
     WinKeyHandle key;
     std::string path;
+    std::string openFailure;
 
     std::string Where(const std::string &keyPath) const {
         return PredefinedRootName(root) + "\\" + keyPath +
@@ -78,19 +80,26 @@ void TRegistry::RootKey(RegRootKey root) {
 
 bool TRegistry::OpenKey(const std::string &key, bool canCreate) {
     CloseKey();
+    impl_->openFailure.clear();
     const HKEY root = PredefinedRootKey(impl_->root);
     if (root == nullptr || !IsValidKeyPath(key)) {
+        impl_->openFailure = "\"" + key + "\" is not a valid key path under this root";
         return false;
     }
     try {
         impl_->key =
             OpenWinKey(root, key, WithSettingsView(impl_->access), canCreate, impl_->Where(key));
-    } catch (const ERegistryError &) {
+    } catch (const ERegistryError &failure) {
         // Only success is reported: the store turns a false into its own message.
+        impl_->openFailure = failure.what();
         return false;
     }
     impl_->path = key;
     return true;
+}
+
+const std::string &TRegistry::OpenFailure() const {
+    return impl_->openFailure;
 }
 
 void TRegistry::CloseKey() {

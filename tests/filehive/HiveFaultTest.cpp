@@ -181,6 +181,17 @@ TEST(HiveFaults, AProcessEndingAtAnyCallOfASaveLeavesTheOldOrTheNewSettings) {
     }
 }
 
+// A file bind-mounted on its own (as into a container) can be read but never renamed over.
+TEST(HiveFaults, AHiveThatIsAMountPointSaysWhyItCannotBeWritten) {
+    HiveSandbox sandbox;
+    sandbox.WriteHive(kSaved);
+    const Outcome outcome = RunArmed({FaultCall::Rename, 1, FaultAction::Fail, EBUSY}, Save);
+    EXPECT_TRUE(outcome.threw);
+    EXPECT_NE(outcome.message.find("mount point"), std::string::npos) << outcome.message;
+    EXPECT_NE(outcome.message.find("mount its folder instead"), std::string::npos);
+    EXPECT_EQ(sandbox.ReadHive(), kSaved);
+}
+
 TEST(HiveFaults, AFailedCreationLeavesNoFile) {
     for (FaultCall call : kCalls) {
         for (int at = 1;; ++at) {

@@ -135,5 +135,20 @@ TEST(HivePath, ALockFileThatIsNotAFileStopsWritersWithoutHangingThem) {
     EXPECT_TRUE(sandbox.LeftoverTempFiles().empty());
 }
 
+TEST(HivePath, APathEndingInASlashIsRefusedBeforeAnythingIsCreated) {
+    HiveSandbox sandbox;
+    const fs::path folder = sandbox.Folder() / "etc" / "tessaport";
+    sandbox.PointAt(folder.string() + "/");
+    Registry registry;
+    try {
+        registry.OpenKey(kKey, true);
+        ADD_FAILURE() << "opened a folder as the hive";
+    } catch (const ERegistryError &failure) {
+        EXPECT_NE(std::string(failure.what()).find("ends with '/'"), std::string::npos)
+            << failure.what();
+    }
+    EXPECT_FALSE(fs::exists(sandbox.Folder() / "etc"));
+}
+
 } // namespace
 } // namespace tessaport

@@ -4,6 +4,7 @@
 #include "ERegistryError.h"
 #include "HiveLocation.h"
 #include "HiveSandbox.h"
+#include "SettingsStore.h"
 #include "TRegistry.h"
 
 #include <filesystem>
@@ -382,6 +383,17 @@ TEST(Hive, TheLocationIsReadAtEachOpen) {
     EXPECT_NE(testing::ReadBytes(firstHive).find("dword:00000001"), std::string::npos);
     ::unsetenv(HiveLocation::kVariable);
     EXPECT_EQ(HiveLocation::Current(), TESSAPORT_DEFAULT_HIVE);
+}
+
+// The key's last value is continued at the end of the file: the new values go below its header.
+TEST(Hive, ASaveIntoAKeyThatEndsTheFileInAContinuedValueSucceeds) {
+    HiveSandbox sandbox;
+    const std::string before =
+        "REGEDIT4\n\n" + kHeader + "\n\"NumberOfCards\"=dword:1\n\"x\"=hex:01,\\";
+    sandbox.WriteHive(before);
+    SettingsStore::WriteDriverSettings("Advantech", {2, 3, 4});
+    EXPECT_EQ(SettingsStore::ReadDriverSettings("Advantech"), (DriverSettings{2, 3, 4}));
+    EXPECT_TRUE(sandbox.ReadHive().ends_with("\"x\"=hex:01,\\")) << sandbox.ReadHive();
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/wait.h>
@@ -15,8 +16,8 @@ struct Outcome {
     std::string output; // standard output followed by standard error
 };
 
-Outcome RunTool(const std::string &arguments) {
-    const std::string command = std::string(TESSAPORT_REG_TOOL) + " " + arguments + " 2>&1";
+// `command` through the shell; what it writes to the pipe its standard output starts as.
+Outcome RunCommand(const std::string &command) {
     FILE *pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) {
         throw std::runtime_error("cannot start " + command);
@@ -28,6 +29,10 @@ Outcome RunTool(const std::string &arguments) {
     }
     const int status = pclose(pipe);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+Outcome RunTool(const std::string &arguments) {
+    return RunCommand(std::string(TESSAPORT_REG_TOOL) + " " + arguments + " 2>&1");
 }
 
 const std::string kAdlinkKey = "Software\\Korvanta\\Tessaport\\Adlink";
@@ -84,6 +89,8 @@ TEST(CommandLineTool, UsageErrorsExitWithTwoAndWriteNothing) {
         "set Adlink 03x 0 0",
         "set Adlink 03 0 0",
         "set Adlink +3 0 0",
+        "set Adlink -0 0 0",
+        "set Adlink 0 -0 0",
         "set Adlink ' 3' 0 0",
         "set Adlink 4294967299 0 0",
         "set Unknown 1 1 1",
@@ -96,6 +103,30 @@ TEST(CommandLineTool, UsageErrorsExitWithTwoAndWriteNothing) {
     const Outcome outOfRange = RunTool("set Adlink 20 0 0");
     EXPECT_NE(outOfRange.output.find("0 to 19"), std::string::npos) << outOfRange.output;
     EXPECT_FALSE(registry.KeyExists(kAdlinkKey));
+}
+
+TEST(CommandLineTool, FailuresToOpenTheKeySayWhichFileAndWhy) {
+    testing::ScratchRegistry registry;
+    const std::string hive = std::getenv("TESSAPORT_REGISTRY");
+    const Outcome missing = RunTool("get Advantech");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.output.find("Registry Not Found!! (" + hive + ": "), std::string::npos)
+        << missing.output;
+}
+
+TEST(CommandLineTool, SettingsThatCannotBePrintedAreAFailureWithAMessage) {
+    testing::ScratchRegistry registry;
+    ASSERT_EQ(RunTool("set Adlink 1 2 3").status, 0);
+    for (const std::string redirect : {" >/dev/full", " >&-"}) {
+        SCOPED_TRACE(redirect);
+        // Standard error to the pipe, then standard output away.
+        const Outcome outcome =
+            RunCommand(std::string(TESSAPORT_REG_TOOL) + " get Adlink 2>&1" + redirect);
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_NE(outcome.output.find("cannot write the settings to standard output"),
+                  std::string::npos)
+            << outcome.output;
+    }
 }
 
 TEST(CommandLineTool, BoundaryValuesAreAccepted) {
