@@ -128,6 +128,18 @@ TEST(HiveFaults, ASaveIsOneReplacementOfTheFile) {
     EXPECT_EQ(SettingsStore::ReadDriverSettings("Advantech"), kNew);
 }
 
+// Renamed unsynced, the new name could survive a power cut with the data lost: an empty hive.
+TEST(HiveFaults, TheNewFileIsSyncedBeforeTheRename) {
+    HiveSandbox sandbox;
+    for (const std::string &before : {kBefore, kSaved}) {
+        sandbox.WriteHive(before);
+        const Outcome outcome = RunArmed({FaultCall::Write, kMaxCalls + 1, FaultAction::Fail, EIO},
+                                         before == kSaved ? Save : WriteTen);
+        ASSERT_TRUE(outcome.renamed) << outcome.message;
+        EXPECT_TRUE(SyscallFaults::RenamedFileSynced());
+    }
+}
+
 TEST(HiveFaults, ASaveThatFailsChangesNothing) {
     for (FaultCall call : kCalls) {
         for (int at = 1;; ++at) {

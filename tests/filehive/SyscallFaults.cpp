@@ -1,5 +1,6 @@
 #include "SyscallFaults.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -7,6 +8,8 @@
 #include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace tessaport::testing {
 
@@ -19,6 +22,9 @@ struct State {
     bool triggered = false;
     bool renamed = false;
     bool folderSyncedAfterRename = false;
+    bool renamedFileSynced = false;
+    // Files synced and not written since, by device and inode.
+    std::vector<std::pair<dev_t, ino_t>> synced;
     std::size_t shortWrites = 0;
 };
 
@@ -58,6 +64,10 @@ bool BeforeCall(FaultCall call) {
         return true;
     }
     return false;
+}
+
+std::pair<dev_t, ino_t> IdOf(const struct stat &info) {
+    return {info.st_dev, info.st_ino};
 }
 
 void AfterCall(FaultCall call) {
@@ -106,6 +116,10 @@ bool SyscallFaults::FolderSyncedAfterRename() {
     return Faults().folderSyncedAfterRename;
 }
 
+bool SyscallFaults::RenamedFileSynced() {
+    return Faults().renamedFileSynced;
+}
+
 } // namespace tessaport::testing
 
 using namespace tessaport::testing;
@@ -119,6 +133,10 @@ ssize_t write(int fd, const void *buffer, size_t count) {
     }
     const std::size_t limit = Faults().armed ? Faults().shortWrites : 0;
     const ssize_t result = real(fd, buffer, limit != 0 && count > limit ? limit : count);
+    struct stat info {};
+    if (result > 0 && Faults().armed && ::fstat(fd, &info) == 0) {
+        std::erase(Faults().synced, IdOf(info));
+    }
     AfterCall(FaultCall::Write);
     return result;
 }
@@ -130,9 +148,12 @@ int fsync(int fd) {
     }
     const int result = real(fd);
     struct stat info {};
-    if (result == 0 && Faults().armed && Faults().renamed && ::fstat(fd, &info) == 0 &&
-        S_ISDIR(info.st_mode)) {
-        Faults().folderSyncedAfterRename = true;
+    if (result == 0 && Faults().armed && ::fstat(fd, &info) == 0) {
+        if (S_ISDIR(info.st_mode)) {
+            Faults().folderSyncedAfterRename = Faults().renamed;
+        } else {
+            Faults().synced.push_back(IdOf(info));
+        }
     }
     AfterCall(FaultCall::Fsync);
     return result;
@@ -143,9 +164,13 @@ int rename(const char *from, const char *to) noexcept {
     if (BeforeCall(FaultCall::Rename)) {
         return -1;
     }
+    struct stat info {};
+    const bool synced = Faults().armed && ::stat(from, &info) == 0 &&
+                        std::ranges::find(Faults().synced, IdOf(info)) != Faults().synced.end();
     const int result = real(from, to);
     if (result == 0 && Faults().armed) {
         Faults().renamed = true;
+        Faults().renamedFileSynced = synced;
     }
     AfterCall(FaultCall::Rename);
     return result;

@@ -34,6 +34,9 @@ public:
     static bool Renamed();
     // Whether a folder was synced after that rename, so that the new name survives a power cut.
     static bool FolderSyncedAfterRename();
+    // Whether the file renamed into place was synced after its last write, so that its data
+    // survives a power cut too.
+    static bool RenamedFileSynced();
 };
 
 } // namespace tessaport::testing
