@@ -26,6 +26,11 @@ FileBytes::FileBytes(std::size_t capacity)
         ::madvise(memory, mapped_, MADV_HUGEPAGE);
     }
 #endif
+#ifdef MADV_POPULATE_WRITE
+    // All pages in one call rather than one page fault each while reading, which costs far
+    // more on a virtual machine; only a hint too (Linux 5.14 and later).
+    ::madvise(memory, mapped_, MADV_POPULATE_WRITE);
+#endif
 }
 
 FileBytes::~FileBytes() {

@@ -12,6 +12,7 @@
 #include "RegParser.h"
 #include "RegText.h"
 
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -20,6 +21,14 @@ namespace tessaport {
 
 namespace {
 
+// The file as OpenKey read it, parsed for editing: CloseKey edits it without parsing it again
+// when the file is still the same, byte for byte.
+struct ParsedFile {
+    FileBytes bytes;
+    std::unique_ptr<RegText> text;
+    std::unique_ptr<RegEditor> editor;
+};
+
 // What OpenKey found: served to ReadInteger without reading the file again.
 struct OpenKeyState {
     FileHive hive;
@@ -27,7 +36,16 @@ struct OpenKeyState {
     KeySnapshot snapshot;
     // Writes not yet in the file: CloseKey makes them in one replacement.
     std::vector<RegEditor::Assignment> held;
+    std::unique_ptr<ParsedFile> parsed;
 };
+
+std::unique_ptr<ParsedFile> ParseForEditing(const FileHive &hive, FileBytes bytes,
+                                            const RegKeyPath &key) {
+    auto parsed = std::make_unique<ParsedFile>(ParsedFile{std::move(bytes), nullptr, nullptr});
+    parsed->text = std::make_unique<RegText>(parsed->bytes.View(), hive.Path());
+    parsed->editor = std::make_unique<RegEditor>(parsed->text.get(), key);
+    return parsed;
+}
 
 std::string Describe(const OpenKeyState &open, const std::string &name) {
     return open.hive.Path() + ": " + open.key.FullName() + ": value \"" + name + "\"";
@@ -51,8 +69,13 @@ void WriteHeld(const OpenKeyState &open) {
                                  " cannot be written: the file has been removed; nothing was "
                                  "written");
         }
-        const RegText text(*current, open.hive.Path());
-        const RegEditor editor(&text, open.key);
+        std::optional<RegText> text;
+        std::optional<RegEditor> reparsed;
+        if (!open.parsed || *current != open.parsed->bytes.View()) {
+            text.emplace(*current, open.hive.Path());
+            reparsed.emplace(&*text, open.key);
+        }
+        const RegEditor &editor = reparsed ? *reparsed : *open.parsed->editor;
         if (!editor.Key().exists) {
             throw ERegistryError(DescribeHeld(open) +
                                  " cannot be written: the key has been deleted; nothing was "
@@ -131,6 +154,7 @@ bool TRegistry::OpenKey(const std::string &key, bool canCreate) {
         file + ": this user may not replace it (that needs read and write access to the file, "
                "write access to its folder and read access to its lock file)";
     std::optional<KeySnapshot> snapshot;
+    std::unique_ptr<ParsedFile> parsed;
     switch (hive.State()) {
     case HiveState::Denied:
         return fail(file + ": this user may not reach it (a folder on its path is closed)");
@@ -150,8 +174,12 @@ bool TRegistry::OpenKey(const std::string &key, bool canCreate) {
         if (wantsWrite && !hive.MayWrite()) {
             return fail(cannotWrite);
         }
-        const std::optional<FileBytes> bytes = hive.Read();
-        if (bytes) {
+        std::optional<FileBytes> bytes = hive.Read();
+        if (bytes && canCreate && wantsWrite) {
+            // Opened to be written: parsed once for reading and editing.
+            parsed = ParseForEditing(hive, std::move(*bytes), *path);
+            snapshot = parsed->editor->Key();
+        } else if (bytes) {
             snapshot = ScanKey(hive, bytes->View(), *path);
         }
         if (!snapshot || !snapshot->exists) {
@@ -161,12 +189,14 @@ bool TRegistry::OpenKey(const std::string &key, bool canCreate) {
             if (!hive.MayWrite()) {
                 return fail(cannotWrite);
             }
+            parsed.reset();
             snapshot = CreateKey(hive, *path);
         }
         break;
     }
     }
-    impl_->open.emplace(OpenKeyState{std::move(hive), std::move(*path), std::move(*snapshot), {}});
+    impl_->open.emplace(OpenKeyState{
+        std::move(hive), std::move(*path), std::move(*snapshot), {}, std::move(parsed)});
     impl_->currentPath = key;
     return true;
 }

@@ -321,36 +321,48 @@ TEST(Hive, AnEmptyFileIsAnEmptyRegistryWhoseModeIsKept) {
 }
 
 TEST(Hive, AWriteAfterSomeoneElseChangedTheFileRereadsIt) {
-    HiveSandbox sandbox;
-    sandbox.WriteHive("REGEDIT4\n" + kHeader + "\n\"A\"=dword:1\n");
-    Registry registry;
-    ASSERT_TRUE(registry.OpenKey(kKey, false));
-    const auto writeA = [&](std::int32_t value) {
-        registry.WriteInteger("A", value);
-        registry.CloseKey();
-    };
+    // A key opened to be created is parsed for editing at once; the edit must still be made on
+    // the file as it is when written.
+    for (const bool canCreate : {false, true}) {
+        SCOPED_TRACE(canCreate ? "opened to be created" : "opened");
+        HiveSandbox sandbox;
+        sandbox.WriteHive("REGEDIT4\n" + kHeader + "\n\"A\"=dword:1\n\"B\"=dword:2\n");
+        Registry registry;
+        const auto writeA = [&](std::int32_t value) {
+            registry.WriteInteger("A", value);
+            registry.CloseKey();
+        };
 
-    // Another program adds a value: the write must keep it.
-    sandbox.WriteHive("REGEDIT4\n" + kHeader + "\n\"A\"=dword:1\n\"B\"=dword:2\n");
-    writeA(3);
-    EXPECT_EQ(sandbox.ReadHive(),
-              "REGEDIT4\n" + kHeader + "\n\"A\"=dword:00000003\n\"B\"=dword:2\n");
+        // Another program changes a value in place, keeping the size: the write must keep it.
+        ASSERT_TRUE(registry.OpenKey(kKey, canCreate));
+        sandbox.WriteHive("REGEDIT4\n" + kHeader + "\n\"A\"=dword:1\n\"B\"=dword:5\n");
+        writeA(3);
+        EXPECT_EQ(sandbox.ReadHive(),
+                  "REGEDIT4\n" + kHeader + "\n\"A\"=dword:00000003\n\"B\"=dword:5\n");
 
-    // Another program breaks the file: the write fails and the file stays as it is.
-    const std::string broken = "REGEDIT4\n" + kHeader + "\n\"A\"=dword:1\nbroken\n";
-    ASSERT_TRUE(registry.OpenKey(kKey, false));
-    sandbox.WriteHive(broken);
-    EXPECT_THROW(writeA(4), ERegSyntaxError);
-    EXPECT_EQ(sandbox.ReadHive(), broken);
+        // Another program adds a value.
+        ASSERT_TRUE(registry.OpenKey(kKey, canCreate));
+        sandbox.WriteHive("REGEDIT4\n" + kHeader + "\n\"A\"=dword:1\n\"C\"=dword:2\n");
+        writeA(3);
+        EXPECT_EQ(sandbox.ReadHive(),
+                  "REGEDIT4\n" + kHeader + "\n\"A\"=dword:00000003\n\"C\"=dword:2\n");
 
-    // Or deletes the key.
-    const std::string deleted = "REGEDIT4\n[-HKEY_LOCAL_MACHINE\\Software]\n";
-    sandbox.WriteHive(std::string(kV5) + "\r\n" + kHeader + "\r\n");
-    ASSERT_TRUE(registry.OpenKey(kKey, false));
-    sandbox.WriteHive(deleted);
-    EXPECT_NE(MessageOf([&] { writeA(4); }).find("has been deleted"), std::string::npos);
-    EXPECT_EQ(sandbox.ReadHive(), deleted);
-    EXPECT_TRUE(sandbox.LeftoverTempFiles().empty());
+        // Another program breaks the file: the write fails and the file stays as it is.
+        const std::string broken = "REGEDIT4\n" + kHeader + "\n\"A\"=dword:1\nbroken\n";
+        ASSERT_TRUE(registry.OpenKey(kKey, canCreate));
+        sandbox.WriteHive(broken);
+        EXPECT_THROW(writeA(4), ERegSyntaxError);
+        EXPECT_EQ(sandbox.ReadHive(), broken);
+
+        // Or deletes the key.
+        const std::string deleted = "REGEDIT4\n[-HKEY_LOCAL_MACHINE\\Software]\n";
+        sandbox.WriteHive(std::string(kV5) + "\r\n" + kHeader + "\r\n");
+        ASSERT_TRUE(registry.OpenKey(kKey, canCreate));
+        sandbox.WriteHive(deleted);
+        EXPECT_NE(MessageOf([&] { writeA(4); }).find("has been deleted"), std::string::npos);
+        EXPECT_EQ(sandbox.ReadHive(), deleted);
+        EXPECT_TRUE(sandbox.LeftoverTempFiles().empty());
+    }
 }
 
 TEST(Hive, StaleTemporaryFilesAreRemovedByTheNextWrite) {
