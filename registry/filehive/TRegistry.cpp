@@ -43,7 +43,8 @@ std::unique_ptr<ParsedFile> ParseForEditing(const FileHive &hive, FileBytes byte
                                             const RegKeyPath &key) {
     auto parsed = std::make_unique<ParsedFile>(ParsedFile{std::move(bytes), nullptr, nullptr});
     parsed->text = std::make_unique<RegText>(parsed->bytes.View(), hive.Path());
-    parsed->editor = std::make_unique<RegEditor>(parsed->text.get(), key);
+    parsed->editor =
+        std::make_unique<RegEditor>(parsed->text.get(), key, RegEditor::Preparation::WhenNeeded);
     return parsed;
 }
 

@@ -54,15 +54,29 @@ std::string CommentLinesWithin(std::string_view lines, std::string_view eol) {
 
 } // namespace
 
-RegEditor::RegEditor(const RegText *text, RegKeyPath key) : text_(text), key_(std::move(key)) {
+RegEditor::RegEditor(const RegText *text, RegKeyPath key, Preparation preparation)
+    : text_(text), key_(std::move(key)) {
     KeyScanner scanner(key_);
     StateFingerprint fingerprint(key_);
-    if (text_ != nullptr) {
+    if (text_ != nullptr && preparation == Preparation::Now) {
         RegVisitorPair both(scanner, fingerprint);
         RegParser::Parse(*text_, both);
+        fingerprint_ = fingerprint.Value();
+    } else if (text_ != nullptr) {
+        RegParser::Parse(*text_, scanner);
+    } else {
+        fingerprint_ = fingerprint.Value();
     }
     snapshot_ = scanner.TakeSnapshot();
-    fingerprint_ = fingerprint.Value();
+}
+
+std::uint64_t RegEditor::Fingerprint() const {
+    if (!fingerprint_) {
+        StateFingerprint fingerprint(key_);
+        RegParser::Parse(*text_, fingerprint);
+        fingerprint_ = fingerprint.Value();
+    }
+    return *fingerprint_;
 }
 
 std::string_view RegEditor::Eol() const {
@@ -129,9 +143,10 @@ std::optional<std::string> RegEditor::SetValues(const std::vector<Assignment> &a
     // of the file cuts the key's last line off.
     for (const std::optional<KeySnapshot::InsertionPoint> &where :
          {snapshot_.insertion, snapshot_.afterHeader}) {
-        if (std::optional<std::string> candidate = SpliceAll(assignments, where)) {
+        bool inserted = false;
+        if (std::optional<std::string> candidate = SpliceAll(assignments, where, inserted)) {
             CheckSize(*candidate, "these values");
-            if (Verify(*candidate, expected)) {
+            if ((!inserted && RewritesReadBack(assignments)) || Verify(*candidate, expected)) {
                 return candidate;
             }
         }
@@ -142,7 +157,8 @@ std::optional<std::string> RegEditor::SetValues(const std::vector<Assignment> &a
 // Every change placed against the current file at once, so the file is parsed twice in all.
 std::optional<std::string>
 RegEditor::SpliceAll(const std::vector<Assignment> &assignments,
-                     const std::optional<KeySnapshot::InsertionPoint> &insertion) const {
+                     const std::optional<KeySnapshot::InsertionPoint> &insertion,
+                     bool &inserted) const {
     struct Splice {
         std::size_t begin = 0;
         std::size_t end = 0;
@@ -168,6 +184,7 @@ RegEditor::SpliceAll(const std::vector<Assignment> &assignments,
         if (!snapshot_.exists || !insertion) {
             return splices.empty() ? std::optional<std::string>(Append(newLines)) : std::nullopt;
         }
+        inserted = true;
         const KeySnapshot::InsertionPoint &where = *insertion;
         std::string added(where.lineEnd == LineEnd::None ? Eol() : std::string_view());
         added += newLines;
@@ -191,6 +208,46 @@ RegEditor::SpliceAll(const std::vector<Assignment> &assignments,
     }
     out += raw.substr(copied);
     return out;
+}
+
+// A rewrite replaces the whole of a value's deciding lines, from the start of its first line to
+// the end of its last, with one complete value line and the comment lines that were among them.
+// The lines around are parsed as before when that line parses by itself as the value intended
+// and does not continue onto the next line: then only it needs parsing, not the whole file.
+bool RegEditor::RewritesReadBack(const std::vector<Assignment> &assignments) const {
+    const std::string_view eol = Eol();
+    for (const Assignment &assignment : assignments) {
+        const KeySnapshot::Entry *current = snapshot_.Find(assignment.name);
+        if (current == nullptr) {
+            return false;
+        }
+        if (current->value == assignment.value) {
+            continue;
+        }
+        // A section header after it: a line that continued would make this fail to parse.
+        std::string alone = "REGEDIT4";
+        alone += eol;
+        alone += '[' + key_.FullName() + ']';
+        alone += eol;
+        alone += RewrittenLines(*current, assignment.value);
+        alone += eol;
+        alone += "[HKEY_LOCAL_MACHINE\\~]";
+        alone += eol;
+        try {
+            const RegText text(alone, text_->Source());
+            KeyScanner scanner(key_);
+            RegParser::Parse(text, scanner);
+            const KeySnapshot &read = scanner.Snapshot();
+            const KeySnapshot::Entry *entry = read.Find(assignment.name);
+            if (read.values.size() != 1 || entry == nullptr ||
+                !(entry->value == assignment.value)) {
+                return false;
+            }
+        } catch (const ERegSyntaxError &) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // Each change checked against the file before it: slower, but finds a place for a value
@@ -315,7 +372,7 @@ bool RegEditor::Verify(const std::string &candidate, const Values &expected) con
         RegVisitorPair both(scanner, fingerprint);
         RegParser::Parse(text, both);
         const KeySnapshot &after = scanner.Snapshot();
-        return after.exists && after.Values() == expected && fingerprint.Value() == fingerprint_;
+        return after.exists && after.Values() == expected && fingerprint.Value() == Fingerprint();
     } catch (const ERegSyntaxError &) {
         return false;
     }

@@ -25,9 +25,13 @@ public:
         RegValue value;
     };
 
+    // Whether the check of edits against the rest of the file is prepared while parsing, or
+    // only when an edit needs it (a save that only rewrites values does not).
+    enum class Preparation { Now, WhenNeeded };
+
     // `text` is the current file, or null when there is none yet. Raises ERegSyntaxError when
     // the file cannot be parsed.
-    RegEditor(const RegText *text, RegKeyPath key);
+    RegEditor(const RegText *text, RegKeyPath key, Preparation preparation = Preparation::Now);
 
     const KeySnapshot &Key() const { return snapshot_; }
 
@@ -49,7 +53,9 @@ private:
     std::string RewrittenLines(const KeySnapshot::Entry &entry, const RegValue &value) const;
     std::optional<std::string>
     SpliceAll(const std::vector<Assignment> &assignments,
-              const std::optional<KeySnapshot::InsertionPoint> &insertion) const;
+              const std::optional<KeySnapshot::InsertionPoint> &insertion, bool &inserted) const;
+    bool RewritesReadBack(const std::vector<Assignment> &assignments) const;
+    std::uint64_t Fingerprint() const;
     std::optional<std::string> OneByOne(const std::vector<Assignment> &assignments) const;
     void CheckSize(const std::string &candidate, std::string_view change) const;
     std::string Insert(const KeySnapshot::InsertionPoint &where, const std::string &line) const;
@@ -62,7 +68,7 @@ private:
     const RegText *text_;
     RegKeyPath key_;
     KeySnapshot snapshot_;
-    std::uint64_t fingerprint_ = 0;
+    mutable std::optional<std::uint64_t> fingerprint_;
 };
 
 } // namespace tessaport

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -50,6 +51,21 @@ void CheckEdit(const RegText &text, const std::optional<std::string> &edited,
     Require(RegDocument::FromText(after) == expected);
 }
 
+// Several values in one edit, as a save makes them: the old file plus exactly all of them.
+void CheckSave(const RegText &text, const RegEditor &editor,
+               const std::vector<RegEditor::Assignment> &save) {
+    const std::optional<std::string> edited = editor.SetValues(save);
+    RegDocument expected = RegDocument::FromText(text);
+    for (const RegEditor::Assignment &assignment : save) {
+        expected.SetValue(kHKeyLocalMachine, kKeyPath, assignment.name, assignment.value);
+    }
+    if (edited) {
+        Require(RegDocument::FromText(RegText(*edited, "fuzz")) == expected);
+    } else {
+        Require(RegDocument::FromText(text) == expected);
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
@@ -67,6 +83,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         try {
             CheckEdit(text, editor.SetValue(name, value), name, value);
             CheckEdit(text, editor.CreateKey(), name, std::nullopt);
+            CheckSave(text, editor, {{name, value}});
+            CheckSave(text, editor,
+                      {{name, value},
+                       {"PIIBeginAddress", RegValue::Dword(7)},
+                       {"Other", RegValue{kRegSz, "x"}}});
+            const RegEditor lazy(&text, key, RegEditor::Preparation::WhenNeeded);
+            CheckSave(text, lazy, {{name, value}, {"Other", RegValue{kRegSz, "x"}}});
         } catch (const ERegSyntaxError &) {
             std::abort(); // the file parsed once; an edit must not find it broken
         } catch (const ERegistryError &) {

@@ -186,23 +186,40 @@ TEST(RegEditor, SetValuesMakesAllChangesInOneEdit) {
          "REGEDIT4\n" + other + "\n\n" + kHeader +
              "\n\"NumberOfCards\"=dword:00000002\n\"PIIBeginAddress\"=dword:00000003\n"
              "\"PIQBeginAddress\"=dword:00000004\n\n"},
+        {"all three rewritten, a continued one with its comment line and one cut off at the end",
+         kV5 + "\r\n\r\n" + kHeader +
+             "\r\n\"NumberOfCards\"=hex(4):09,\\\r\n; four bytes\r\n  00,00,00 ; n\r\n"
+             "\"PIIBeginAddress\"=\"9\"\r\n[HKEY_LOCAL_MACHINE\\Software\\Other]\r\n\"y\"=dword:"
+             "1\r\n" +
+             kHeader + "\r\n\"PIQBeginAddress\"=hex:01,\\",
+         kV5 + "\r\n\r\n" + kHeader +
+             "\r\n\"NumberOfCards\"=dword:00000002 ; n\r\n; four bytes\r\n"
+             "\"PIIBeginAddress\"=dword:00000003\r\n[HKEY_LOCAL_MACHINE\\Software\\Other]\r\n"
+             "\"y\"=dword:1\r\n" +
+             kHeader + "\r\n\"PIQBeginAddress\"=dword:00000004"},
         {"all three already so",
          "REGEDIT4\n" + kHeader +
              "\n\"NumberOfCards\"=dword:2\n\"PIIBeginAddress\"=dword:3\n\"PIQBeginAddress\"=dword:"
              "4\n",
          std::nullopt},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        const RegText text(c.before, "t.reg");
-        const std::optional<std::string> after = RegEditor(&text, Key()).SetValues(three);
-        EXPECT_EQ(after, c.after);
-        if (after) {
-            RegDocument expected = RegDocument::FromText(text);
-            for (const RegEditor::Assignment &assignment : three) {
-                expected.SetValue(kHKeyLocalMachine, kKey, assignment.name, assignment.value);
+    // Whether the rest of the file is fingerprinted first or only when an edit needs it, the
+    // edit is the same.
+    for (const auto preparation :
+         {RegEditor::Preparation::Now, RegEditor::Preparation::WhenNeeded}) {
+        for (const Case &c : cases) {
+            SCOPED_TRACE(c.name);
+            const RegText text(c.before, "t.reg");
+            const std::optional<std::string> after =
+                RegEditor(&text, Key(), preparation).SetValues(three);
+            EXPECT_EQ(after, c.after);
+            if (after) {
+                RegDocument expected = RegDocument::FromText(text);
+                for (const RegEditor::Assignment &assignment : three) {
+                    expected.SetValue(kHKeyLocalMachine, kKey, assignment.name, assignment.value);
+                }
+                EXPECT_TRUE(RegDocument::FromText(RegText(*after, "t.reg")) == expected);
             }
-            EXPECT_TRUE(RegDocument::FromText(RegText(*after, "t.reg")) == expected);
         }
     }
 
