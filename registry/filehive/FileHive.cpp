@@ -113,12 +113,11 @@ void FileHive::CheckLinkChain() const {
                              errno);
         }
         if (info.st_uid != 0 && info.st_uid != folderInfo.st_uid && info.st_uid != ::geteuid()) {
-            throw ERegistryError(
-                link.string() + ": is a symbolic link owned by user " +
-                std::to_string(info.st_uid) + " in a folder owned by user " +
-                std::to_string(folderInfo.st_uid) +
-                "; only links made by root or the folder's owner are followed, so nothing was "
-                "read or written");
+            throw ERegistryError(link.string() + ": is a symbolic link owned by user " +
+                                 std::to_string(info.st_uid) + " in a folder owned by user " +
+                                 std::to_string(folderInfo.st_uid) +
+                                 "; only links made by root, the folder's owner or this user are "
+                                 "followed, so nothing was read or written");
         }
         std::string target(static_cast<std::size_t>(info.st_size) + 1, '\0');
         const ssize_t length = ::readlink(link.c_str(), target.data(), target.size());
@@ -227,7 +226,7 @@ FileDescriptor FileHive::OpenNoFollow(const std::string &path) const {
         }
         if (errno == ELOOP) {
             throw ERegistryError(path + ": became a symbolic link while being used; nothing was "
-                                        "read or written");
+                                        "was read or written");
         }
         ThrowSystemError(path_, "open it", errno);
     }

@@ -14,8 +14,8 @@ namespace tessaport {
 enum class HiveState { Missing, Present, Denied };
 
 // The hive file on disk: what is at its path, who may read or replace it, and the atomic,
-// durable replacement under the writers' lock. A symbolic link is followed, when root or its
-// folder's owner made it, and the file is written beside its target; anything but a regular
+// durable replacement under the writers' lock. A symbolic link is followed when root, its folder's
+// owner or this user made it, and the file is written beside its target; anything but a regular
 // file, a link someone else made, or a dangling or looping link, is an error; a hard-linked file
 // is never replaced.
 class FileHive {

@@ -74,7 +74,7 @@ void WriteHeld(const OpenKeyState &open) {
         std::optional<RegEditor> reparsed;
         if (!open.parsed || *current != open.parsed->bytes.View()) {
             text.emplace(*current, open.hive.Path());
-            reparsed.emplace(&*text, open.key);
+            reparsed.emplace(&*text, open.key, RegEditor::Preparation::WhenNeeded);
         }
         const RegEditor &editor = reparsed ? *reparsed : *open.parsed->editor;
         if (!editor.Key().exists) {
