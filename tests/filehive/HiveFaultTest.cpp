@@ -60,6 +60,27 @@ Outcome RunArmed(const FaultPlan &plan, const std::function<void()> &action) {
     return outcome;
 }
 
+// Runs `action` armed with `plan` in a child process: its exit status, 0 when it succeeded,
+// SyscallFaults::kExitStatus when it ended at the planned call, -1 when it did not exit.
+int RunArmedInChild(const FaultPlan &plan, const std::function<void()> &action) {
+    std::fflush(stdout);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        SyscallFaults::Arm(plan);
+        try {
+            action();
+        } catch (...) {
+            std::_Exit(1);
+        }
+        std::_Exit(0);
+    }
+    int status = 0;
+    if (child == -1 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
+        return -1;
+    }
+    return WEXITSTATUS(status);
+}
+
 void WriteTen() {
     TRegistry registry;
     registry.RootKey(kHKeyLocalMachine);
@@ -169,24 +190,11 @@ TEST(HiveFaults, AProcessEndingAtAnyCallOfASaveLeavesTheOldOrTheNewSettings) {
             ASSERT_LE(at, kMaxCalls);
             HiveSandbox sandbox;
             sandbox.WriteHive(kSaved);
-            std::fflush(stdout);
-            const pid_t child = ::fork();
-            ASSERT_NE(child, -1);
-            if (child == 0) {
-                SyscallFaults::Arm({call, at, FaultAction::ExitAfter, 0});
-                try {
-                    Save();
-                } catch (...) {
-                    std::_Exit(1);
-                }
-                std::_Exit(0);
-            }
-            int status = 0;
-            ASSERT_EQ(::waitpid(child, &status, 0), child);
-            ASSERT_TRUE(WIFEXITED(status));
+            const int exitStatus = RunArmedInChild({call, at, FaultAction::ExitAfter, 0}, Save);
+            ASSERT_TRUE(exitStatus == 0 || exitStatus == SyscallFaults::kExitStatus);
             const DriverSettings after = SettingsStore::ReadDriverSettings("Advantech");
             EXPECT_TRUE(after == kOld || after == kNew);
-            if (WEXITSTATUS(status) == 0) {
+            if (exitStatus == 0) {
                 break;
             }
         }
@@ -261,22 +269,7 @@ TEST(HiveFaults, AProcessEndingAtAnyCallLeavesTheOldOrTheNewFile) {
                 ASSERT_LE(at, kMaxCalls);
                 HiveSandbox sandbox;
                 sandbox.WriteHive(kBefore);
-                std::fflush(stdout);
-                const pid_t child = ::fork();
-                ASSERT_NE(child, -1);
-                if (child == 0) {
-                    SyscallFaults::Arm({call, at, action, 0});
-                    try {
-                        WriteTen();
-                    } catch (...) {
-                        std::_Exit(1);
-                    }
-                    std::_Exit(0);
-                }
-                int status = 0;
-                ASSERT_EQ(::waitpid(child, &status, 0), child);
-                ASSERT_TRUE(WIFEXITED(status));
-                const int exitStatus = WEXITSTATUS(status);
+                const int exitStatus = RunArmedInChild({call, at, action, 0}, WriteTen);
                 ASSERT_TRUE(exitStatus == 0 || exitStatus == SyscallFaults::kExitStatus);
                 const std::string left = sandbox.ReadHive();
                 EXPECT_TRUE(left == kBefore || left == kAfter) << left;

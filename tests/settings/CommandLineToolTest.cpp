@@ -1,38 +1,18 @@
 // Runs the real tessaport-reg against a scratch hive, as a script would.
 #include "ScratchRegistry.h"
+#include "ShellCommand.h"
 
-#include <array>
-#include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
-#include <sys/wait.h>
 
 namespace tessaport {
 namespace {
 
-struct Outcome {
-    int status;
-    std::string output; // standard output followed by standard error
-};
-
-// `command` through the shell; what it writes to the pipe its standard output starts as.
-Outcome RunCommand(const std::string &command) {
-    FILE *pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        throw std::runtime_error("cannot start " + command);
-    }
-    std::string output;
-    std::array<char, 4096> buffer{};
-    while (std::size_t count = std::fread(buffer.data(), 1, buffer.size(), pipe)) {
-        output.append(buffer.data(), count);
-    }
-    const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
-}
+using Outcome = testing::ShellOutcome; // output: standard output followed by standard error
 
 Outcome RunTool(const std::string &arguments) {
-    return RunCommand(std::string(TESSAPORT_REG_TOOL) + " " + arguments + " 2>&1");
+    return testing::RunShell(std::string(TESSAPORT_REG_TOOL) + " " + arguments + " 2>&1");
 }
 
 const std::string kAdlinkKey = "Software\\Korvanta\\Tessaport\\Adlink";
@@ -121,7 +101,7 @@ TEST(CommandLineTool, SettingsThatCannotBePrintedAreAFailureWithAMessage) {
         SCOPED_TRACE(redirect);
         // Standard error to the pipe, then standard output away.
         const Outcome outcome =
-            RunCommand(std::string(TESSAPORT_REG_TOOL) + " get Adlink 2>&1" + redirect);
+            testing::RunShell(std::string(TESSAPORT_REG_TOOL) + " get Adlink 2>&1" + redirect);
         EXPECT_EQ(outcome.status, 1);
         EXPECT_NE(outcome.output.find("cannot write the settings to standard output"),
                   std::string::npos)

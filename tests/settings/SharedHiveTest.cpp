@@ -1,8 +1,8 @@
 // Several users at one hive, set up as the README describes: a folder and file of root's, in a
 // group whose members edit the settings. Users are switched with setpriv by number, so they need
 // no entry in /etc/passwd; switching needs root, as in CI.
-#include <array>
-#include <cstdio>
+#include "ShellCommand.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -26,24 +26,11 @@ const std::string kSettings =
     "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Korvanta\\Tessaport\\Advantech]\n"
     "\"NumberOfCards\"=dword:1\n\"PIIBeginAddress\"=dword:1\n\"PIQBeginAddress\"=dword:1\n";
 
-struct Outcome {
-    int status;
-    std::string output;
-};
+using Outcome = testing::ShellOutcome;
 
 // `command` through the shell as root; its standard output and error.
 Outcome Shell(const std::string &command) {
-    FILE *pipe = popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr) {
-        throw std::runtime_error("cannot start " + command);
-    }
-    std::string output;
-    std::array<char, 4096> buffer{};
-    while (std::size_t count = std::fread(buffer.data(), 1, buffer.size(), pipe)) {
-        output.append(buffer.data(), count);
-    }
-    const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+    return testing::RunShell(command + " 2>&1");
 }
 
 std::string Quoted(const fs::path &path) {

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+namespace tessaport::testing {
+
+struct ShellOutcome {
+    int status; // the exit status, or -1 when the command did not exit
+    std::string output;
+};
+
+// Runs `command` with /bin/sh and collects what it writes to its standard output.
+ShellOutcome RunShell(const std::string &command);
+
+} // namespace tessaport::testing
