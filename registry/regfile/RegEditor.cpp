@@ -154,7 +154,7 @@ std::optional<std::string> RegEditor::SetValues(const std::vector<Assignment> &a
     return OneByOne(assignments);
 }
 
-// Every change placed against the current file at once, so the file is parsed twice in all.
+// Every change placed against the current file at once, making one edit to check.
 std::optional<std::string>
 RegEditor::SpliceAll(const std::vector<Assignment> &assignments,
                      const std::optional<KeySnapshot::InsertionPoint> &insertion,
