@@ -8,14 +8,17 @@
 #include "SystemError.h"
 #include "TempFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <memory>
 #include <new>
 #include <unistd.h>
+#include <vector>
 
 namespace tessaport {
 
@@ -269,7 +272,7 @@ std::optional<FileBytes> FileHive::ReadFrom(int fd, const struct stat &info) con
     return buffer;
 }
 
-void FileHive::Update(const Edit &edit) const {
+void FileHive::Update(const Edit &edit, std::optional<std::string_view> expected) const {
     const Target target = Resolve();
     if (target.state == HiveState::Denied) {
         ThrowSystemError(path_, "reach it", EACCES);
@@ -287,6 +290,7 @@ void FileHive::Update(const Edit &edit) const {
     const FileDescriptor current = OpenNoFollow(target.path);
     struct stat info {};
     std::optional<FileBytes> bytes;
+    std::optional<std::string_view> content;
     std::optional<FileRights> rights;
     if (current.IsOpen()) {
         if (::fstat(current.Get(), &info) != 0) {
@@ -298,11 +302,20 @@ void FileHive::Update(const Edit &edit) const {
                                  " hard links; replacing it would split them, so it was not "
                                  "written");
         }
-        bytes = ReadFrom(current.Get(), info);
+        if (expected && Holds(current.Get(), info, *expected)) {
+            content = *expected;
+        } else {
+            if (expected && ::lseek(current.Get(), 0, SEEK_SET) != 0) {
+                ThrowSystemError(path_, "read it", errno);
+            }
+            bytes = ReadFrom(current.Get(), info);
+            if (bytes) {
+                content = bytes->View();
+            }
+        }
         rights.emplace(current.Get(), info, path_);
     }
-    const std::optional<std::string> next =
-        edit(bytes ? std::optional<std::string_view>(bytes->View()) : std::nullopt);
+    const std::optional<std::string> next = edit(content);
     if (!next) {
         return;
     }
@@ -316,6 +329,32 @@ void FileHive::Update(const Edit &edit) const {
     lock.CheckStillHeld();
     temp.Commit();
     SyncFolder(folder);
+}
+
+// Compared a piece at a time, so that a large file unchanged since it was read costs no second
+// copy of it in memory.
+bool FileHive::Holds(int fd, const struct stat &info, std::string_view expected) const {
+    if (static_cast<std::size_t>(info.st_size) != expected.size()) {
+        return false;
+    }
+    constexpr std::size_t kPiece = std::size_t{64} << 10;
+    std::vector<char> piece(kPiece);
+    std::size_t compared = 0;
+    while (compared < expected.size()) {
+        const ssize_t got = ::read(fd, piece.data(), std::min(kPiece, expected.size() - compared));
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            ThrowSystemError(path_, "read it", errno);
+        }
+        if (got == 0 || std::memcmp(piece.data(), expected.data() + compared,
+                                    static_cast<std::size_t>(got)) != 0) {
+            return false;
+        }
+        compared += static_cast<std::size_t>(got);
+    }
+    return true;
 }
 
 gid_t FileHive::GroupOf(const Target &target, const std::string &folder) const {

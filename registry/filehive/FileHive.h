@@ -35,8 +35,9 @@ public:
     // The bytes, or nullopt when there is no file. Takes no lock: writers rename.
     std::optional<FileBytes> Read() const;
     // Re-reads the file under the lock, applies `edit` and replaces the file with the result.
-    // On failure the file is as it was and no temporary file is left.
-    void Update(const Edit &edit) const;
+    // On failure the file is as it was and no temporary file is left. When the file holds
+    // exactly `expected`, `edit` gets that view itself.
+    void Update(const Edit &edit, std::optional<std::string_view> expected = std::nullopt) const;
 
 private:
     struct Target {
@@ -52,6 +53,7 @@ private:
     // Not open when there is no file.
     FileDescriptor OpenNoFollow(const std::string &path) const;
     std::optional<FileBytes> ReadFrom(int fd, const struct stat &info) const;
+    bool Holds(int fd, const struct stat &info, std::string_view expected) const;
     gid_t GroupOf(const Target &target, const std::string &folder) const;
     void CreateFolders(const std::string &folder) const;
     void SyncFolder(const std::string &folder) const;

@@ -64,26 +64,33 @@ std::string DescribeHeld(const OpenKeyState &open) {
 
 // All held writes of the key in one replacement of the file, read-modify-write under the lock.
 void WriteHeld(const OpenKeyState &open) {
-    open.hive.Update([&](std::optional<std::string_view> current) {
-        if (!current) {
-            throw ERegistryError(DescribeHeld(open) +
-                                 " cannot be written: the file has been removed; nothing was "
-                                 "written");
-        }
-        std::optional<RegText> text;
-        std::optional<RegEditor> reparsed;
-        if (!open.parsed || *current != open.parsed->bytes.View()) {
-            text.emplace(*current, open.hive.Path());
-            reparsed.emplace(&*text, open.key, RegEditor::Preparation::WhenNeeded);
-        }
-        const RegEditor &editor = reparsed ? *reparsed : *open.parsed->editor;
-        if (!editor.Key().exists) {
-            throw ERegistryError(DescribeHeld(open) +
-                                 " cannot be written: the key has been deleted; nothing was "
-                                 "written");
-        }
-        return editor.SetValues(open.held);
-    });
+    std::optional<std::string_view> parsedBytes;
+    if (open.parsed) {
+        parsedBytes = open.parsed->bytes.View();
+    }
+    open.hive.Update(
+        [&](std::optional<std::string_view> current) {
+            if (!current) {
+                throw ERegistryError(DescribeHeld(open) +
+                                     " cannot be written: the file has been removed; nothing was "
+                                     "written");
+            }
+            std::optional<RegText> text;
+            std::optional<RegEditor> reparsed;
+            // The hive hands back the very bytes OpenKey parsed when the file still holds them.
+            if (!parsedBytes || current->data() != parsedBytes->data()) {
+                text.emplace(*current, open.hive.Path());
+                reparsed.emplace(&*text, open.key, RegEditor::Preparation::WhenNeeded);
+            }
+            const RegEditor &editor = reparsed ? *reparsed : *open.parsed->editor;
+            if (!editor.Key().exists) {
+                throw ERegistryError(DescribeHeld(open) +
+                                     " cannot be written: the key has been deleted; nothing was "
+                                     "written");
+            }
+            return editor.SetValues(open.held);
+        },
+        parsedBytes);
 }
 
 KeySnapshot ScanKey(const FileHive &hive, std::string_view bytes, const RegKeyPath &key) {

@@ -197,6 +197,11 @@ RegEditor::SpliceAll(const std::vector<Assignment> &assignments,
     });
     const std::string_view raw = text_->Raw();
     std::string out;
+    std::size_t added = 0;
+    for (const Splice &splice : splices) {
+        added += splice.bytes.size();
+    }
+    out.reserve(raw.size() + added);
     std::size_t copied = 0;
     for (const Splice &splice : splices) {
         if (splice.begin < copied) {
