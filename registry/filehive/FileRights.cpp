@@ -181,10 +181,11 @@ void FileRights::KeepAttributes(int fd) const {
             Refuse("its extended attribute " + name, std::strerror(errno));
         }
     }
-    // What the new file got by itself (an ACL inherited from the folder's default ACL) goes.
+    // What the new file got by itself (an ACL inherited from the folder's default ACL) goes;
+    // labels of a security module are the module's to give.
     for (const std::string &name : AttributeNames(fd, path_)) {
-        if (!attributes_.contains(name) && ::fremovexattr(fd, name.c_str()) != 0 &&
-            errno != ENODATA) {
+        if (!attributes_.contains(name) && !name.starts_with("security.") &&
+            ::fremovexattr(fd, name.c_str()) != 0 && errno != ENODATA) {
             Refuse("the absence of extended attribute " + name, std::strerror(errno));
         }
     }
