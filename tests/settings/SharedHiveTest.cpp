@@ -180,6 +180,19 @@ TEST_F(SharedHive, TheAclAndExtendedAttributesAreKept) {
     EXPECT_EQ(member.status, 1) << "the group gained access: " << member.output;
 }
 
+TEST_F(SharedHive, TheFoldersDefaultAclGivesTheFileNobody) {
+    Shell("printf '%s' '" + kSettings + "' > " + Quoted(hive_));
+    Own(hive_, 0, kGroup, 0660);
+    // New files in the folder would let Carol read them; the hive, which did not, must not.
+    ASSERT_EQ(Shell("setfacl -d -m u:" + std::to_string(kCarol) + ":rw " + Quoted(folder_)).status,
+              0);
+    const std::string aclBefore = Acl(hive_).output;
+    const Outcome root = Tool(std::nullopt, "set Advantech 1 2 3");
+    EXPECT_EQ(root.status, 0) << root.output;
+    EXPECT_EQ(Acl(hive_).output, aclBefore);
+    EXPECT_EQ(StatOf(hive_).st_mode & 07777, 0660u);
+}
+
 TEST_F(SharedHive, RootDoesNotFollowALinkAMemberPlanted) {
     const fs::path secret = base_ / "secret";
     fs::create_directory(secret);
