@@ -13,10 +13,10 @@ namespace tessaport {
 // root, read and write 32-bit integers. Destruction closes the key.
 //
 // On Windows this is the system registry, and each write is made at once. Elsewhere it is a file
-// hive (see FileHive.h): the writes to a key are held and made together, in one replacement of
-// the file, when the key is closed (CloseKey, or opening another key or root); a failure there
-// raises and changes nothing. Writes still held when the object is destroyed are dropped, so a
-// caller that writes must close the key.
+// hive (see FileHive.h): the writes to a key, and the key's creation by OpenKey, are held and
+// made together, in one replacement of the file, when the key is closed (CloseKey, or opening
+// another key or root); a failure there raises and changes nothing. What is still held when the
+// object is destroyed is dropped, so a caller that writes or creates must close the key.
 // Failures of reads and writes raise ERegistryError.
 class TRegistry {
 public:
@@ -37,8 +37,8 @@ public:
     bool OpenKey(const std::string &key, bool canCreate);
     // Why the last OpenKey returned false, naming the file or key; empty after a success.
     const std::string &OpenFailure() const;
-    // Makes the held writes (file hive); raises ERegistryError when they cannot be made, and
-    // the key is closed either way.
+    // Makes the held writes and creation (file hive); raises ERegistryError when they cannot
+    // be made, and the key is closed either way.
     void CloseKey();
     bool HasCurrentKey() const;
     const std::string &CurrentPath() const;

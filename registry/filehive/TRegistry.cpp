@@ -34,9 +34,11 @@ struct OpenKeyState {
     FileHive hive;
     RegKeyPath key;
     KeySnapshot snapshot;
-    // Writes not yet in the file: CloseKey makes them in one replacement.
+    // Writes not yet in the file: CloseKey makes them in one replacement, together with the
+    // key itself when it is still to be created.
     std::vector<RegEditor::Assignment> held;
     std::unique_ptr<ParsedFile> parsed;
+    bool create = false;
 };
 
 std::unique_ptr<ParsedFile> ParseForEditing(const FileHive &hive, FileBytes bytes,
@@ -70,7 +72,7 @@ void WriteHeld(const OpenKeyState &open) {
     }
     open.hive.Update(
         [&](std::optional<std::string_view> current) {
-            if (!current) {
+            if (!current && !open.create) {
                 throw ERegistryError(DescribeHeld(open) +
                                      " cannot be written: the file has been removed; nothing was "
                                      "written");
@@ -78,17 +80,19 @@ void WriteHeld(const OpenKeyState &open) {
             std::optional<RegText> text;
             std::optional<RegEditor> reparsed;
             // The hive hands back the very bytes OpenKey parsed when the file still holds them.
-            if (!parsedBytes || current->data() != parsedBytes->data()) {
+            if (!current) {
+                reparsed.emplace(nullptr, open.key);
+            } else if (!parsedBytes || current->data() != parsedBytes->data()) {
                 text.emplace(*current, open.hive.Path());
                 reparsed.emplace(&*text, open.key, RegEditor::Preparation::WhenNeeded);
             }
             const RegEditor &editor = reparsed ? *reparsed : *open.parsed->editor;
-            if (!editor.Key().exists) {
+            if (!editor.Key().exists && !open.create) {
                 throw ERegistryError(DescribeHeld(open) +
                                      " cannot be written: the key has been deleted; nothing was "
                                      "written");
             }
-            return editor.SetValues(open.held);
+            return open.held.empty() ? editor.CreateKey() : editor.SetValues(open.held);
         },
         parsedBytes);
 }
@@ -98,23 +102,6 @@ KeySnapshot ScanKey(const FileHive &hive, std::string_view bytes, const RegKeyPa
     KeyScanner scanner(key);
     RegParser::Parse(text, scanner);
     return scanner.TakeSnapshot();
-}
-
-// Creates the key under the lock; returns its state afterwards.
-KeySnapshot CreateKey(const FileHive &hive, const RegKeyPath &key) {
-    KeySnapshot created;
-    hive.Update([&](std::optional<std::string_view> current) {
-        std::optional<RegText> text;
-        if (current) {
-            text.emplace(*current, hive.Path());
-        }
-        const RegEditor editor(text ? &*text : nullptr, key);
-        std::optional<std::string> next = editor.CreateKey();
-        created = editor.Key();
-        created.exists = true;
-        return next;
-    });
-    return created;
 }
 
 } // namespace
@@ -163,6 +150,7 @@ bool TRegistry::OpenKey(const std::string &key, bool canCreate) {
                "write access to its folder and read access to its lock file)";
     std::optional<KeySnapshot> snapshot;
     std::unique_ptr<ParsedFile> parsed;
+    bool create = false;
     switch (hive.State()) {
     case HiveState::Denied:
         return fail(file + ": this user may not reach it (a folder on its path is closed)");
@@ -173,7 +161,8 @@ bool TRegistry::OpenKey(const std::string &key, bool canCreate) {
         if (!hive.MayWrite()) {
             return fail(file + ": there is no such file, and this user may not create it");
         }
-        snapshot = CreateKey(hive, *path);
+        snapshot.emplace().exists = true;
+        create = true;
         break;
     case HiveState::Present: {
         if (!hive.MayRead()) {
@@ -197,14 +186,14 @@ bool TRegistry::OpenKey(const std::string &key, bool canCreate) {
             if (!hive.MayWrite()) {
                 return fail(cannotWrite);
             }
-            parsed.reset();
-            snapshot = CreateKey(hive, *path);
+            snapshot.emplace().exists = true;
+            create = true;
         }
         break;
     }
     }
     impl_->open.emplace(OpenKeyState{
-        std::move(hive), std::move(*path), std::move(*snapshot), {}, std::move(parsed)});
+        std::move(hive), std::move(*path), std::move(*snapshot), {}, std::move(parsed), create});
     impl_->currentPath = key;
     return true;
 }
@@ -216,7 +205,7 @@ const std::string &TRegistry::OpenFailure() const {
 void TRegistry::CloseKey() {
     std::optional<OpenKeyState> closing = std::exchange(impl_->open, std::nullopt);
     impl_->currentPath.clear();
-    if (closing && !closing->held.empty()) {
+    if (closing && (closing->create || !closing->held.empty())) {
         WriteHeld(*closing);
     }
 }

@@ -140,13 +140,21 @@ void Save() {
     SettingsStore::WriteDriverSettings("Advantech", kNew);
 }
 
+// A save into an existing key, into a key not there yet, and into no file at all.
+const std::vector<std::string> kBeforeSaves{kSaved, "REGEDIT4\n", ""};
+
 TEST(HiveFaults, ASaveIsOneReplacementOfTheFile) {
-    HiveSandbox sandbox;
-    sandbox.WriteHive(kSaved);
-    const Outcome outcome = RunArmed({FaultCall::Rename, 2, FaultAction::Fail, EIO}, Save);
-    EXPECT_FALSE(outcome.triggered) << "a save renamed more than once";
-    EXPECT_TRUE(outcome.renamed);
-    EXPECT_EQ(SettingsStore::ReadDriverSettings("Advantech"), kNew);
+    for (const std::string &before : kBeforeSaves) {
+        SCOPED_TRACE(before);
+        HiveSandbox sandbox;
+        if (!before.empty()) {
+            sandbox.WriteHive(before);
+        }
+        const Outcome outcome = RunArmed({FaultCall::Rename, 2, FaultAction::Fail, EIO}, Save);
+        EXPECT_FALSE(outcome.triggered) << "a save renamed more than once";
+        EXPECT_TRUE(outcome.renamed);
+        EXPECT_EQ(SettingsStore::ReadDriverSettings("Advantech"), kNew);
+    }
 }
 
 // Renamed unsynced, the new name could survive a power cut with the data lost: an empty hive.
@@ -162,22 +170,29 @@ TEST(HiveFaults, TheNewFileIsSyncedBeforeTheRename) {
 }
 
 TEST(HiveFaults, ASaveThatFailsChangesNothing) {
-    for (FaultCall call : kCalls) {
-        for (int at = 1;; ++at) {
-            SCOPED_TRACE(testing::NameOf(call) + " #" + std::to_string(at));
-            ASSERT_LE(at, kMaxCalls);
-            HiveSandbox sandbox;
-            sandbox.WriteHive(kSaved);
-            const Outcome outcome = RunArmed({call, at, FaultAction::Fail, ENOSPC}, Save);
-            const DriverSettings after = SettingsStore::ReadDriverSettings("Advantech");
-            EXPECT_TRUE(sandbox.LeftoverTempFiles().empty());
-            if (outcome.threw && !outcome.renamed) {
-                EXPECT_EQ(sandbox.ReadHive(), kSaved);
-            } else {
-                EXPECT_EQ(after, kNew) << outcome.message;
-            }
-            if (!outcome.triggered) {
-                break;
+    for (const std::string &before : kBeforeSaves) {
+        for (FaultCall call : kCalls) {
+            for (int at = 1;; ++at) {
+                SCOPED_TRACE(before + testing::NameOf(call) + " #" + std::to_string(at));
+                ASSERT_LE(at, kMaxCalls);
+                HiveSandbox sandbox;
+                if (!before.empty()) {
+                    sandbox.WriteHive(before);
+                }
+                const Outcome outcome = RunArmed({call, at, FaultAction::Fail, ENOSPC}, Save);
+                EXPECT_TRUE(sandbox.LeftoverTempFiles().empty());
+                if (outcome.threw && !outcome.renamed) {
+                    EXPECT_EQ(fs::exists(sandbox.Hive()), !before.empty());
+                    if (!before.empty()) {
+                        EXPECT_EQ(sandbox.ReadHive(), before);
+                    }
+                } else {
+                    EXPECT_EQ(SettingsStore::ReadDriverSettings("Advantech"), kNew)
+                        << outcome.message;
+                }
+                if (!outcome.triggered) {
+                    break;
+                }
             }
         }
     }
@@ -224,7 +239,10 @@ TEST(HiveFaults, AFailedCreationLeavesNoFile) {
             const Outcome outcome = RunArmed({call, at, FaultAction::Fail, ENOSPC}, [&] {
                 TRegistry registry;
                 registry.RootKey(kHKeyLocalMachine);
-                opened = registry.OpenKey(kKey, true);
+                if (registry.OpenKey(kKey, true)) {
+                    registry.CloseKey();
+                    opened = true;
+                }
             });
             for (const auto &entry : fs::directory_iterator(sandbox.Folder() / "new")) {
                 EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos);

@@ -107,7 +107,13 @@ TEST(HivePath, AHardLinkedHiveIsReadButNeverReplaced) {
     } catch (const ERegistryError &failure) {
         EXPECT_NE(std::string(failure.what()).find("hard links"), std::string::npos);
     }
-    EXPECT_THROW(Registry().OpenKey("Software\\New", true), ERegistryError);
+    EXPECT_THROW(
+        {
+            Registry creator;
+            creator.OpenKey("Software\\New", true);
+            creator.CloseKey();
+        },
+        ERegistryError);
     EXPECT_TRUE(fs::equivalent(sandbox.Hive(), otherName));
     EXPECT_EQ(sandbox.ReadHive(), kFile);
     EXPECT_TRUE(sandbox.LeftoverTempFiles().empty());

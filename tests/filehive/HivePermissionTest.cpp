@@ -106,6 +106,7 @@ TEST(HivePermission, OpenKeyChecksTheRightsTheRequestNeeds) {
             if (c.opens && c.file != 0) {
                 EXPECT_EQ(registry.ReadInteger("A"), 3);
             }
+            registry.CloseKey();
             ASSERT_EQ(::chmod(folder.c_str(), 0755), 0);
             if (c.file != 0) {
                 ASSERT_EQ(::chmod(hive.c_str(), 0644), 0);

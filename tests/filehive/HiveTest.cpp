@@ -71,13 +71,12 @@ TEST(Hive, CreatingMakesTheFolderTheFileAndTheKey) {
         Registry registry;
         ASSERT_TRUE(registry.OpenKey(kKey, true));
         EXPECT_EQ(registry.CurrentPath(), kKey);
-        EXPECT_EQ(testing::ReadBytes(hive), kV5 + "\r\n\r\n" + kHeader + "\r\n\r\n");
         registry.WriteInteger("NumberOfCards", 3);
         registry.WriteInteger("PIIBeginAddress", 10);
         registry.WriteInteger("PIQBeginAddress", 20);
         EXPECT_EQ(registry.ReadInteger("PIIBeginAddress"), 10);
-        // Held until the key is closed, then written at once.
-        EXPECT_EQ(testing::ReadBytes(hive), kV5 + "\r\n\r\n" + kHeader + "\r\n\r\n");
+        // The key and its values are held until the key is closed, then written at once.
+        EXPECT_FALSE(fs::exists(sandbox.Folder() / "etc"));
         registry.CloseKey();
     }
     EXPECT_EQ(testing::ReadBytes(hive), kV5 + "\r\n\r\n" + kHeader +
@@ -406,6 +405,22 @@ TEST(Hive, ASaveIntoAKeyThatEndsTheFileInAContinuedValueSucceeds) {
     SettingsStore::WriteDriverSettings("Advantech", {2, 3, 4});
     EXPECT_EQ(SettingsStore::ReadDriverSettings("Advantech"), (DriverSettings{2, 3, 4}));
     EXPECT_TRUE(sandbox.ReadHive().ends_with("\"x\"=hex:01,\\")) << sandbox.ReadHive();
+}
+
+TEST(Hive, AKeyOpenedToBeCreatedIsMadeWhenClosedOrNotAtAll) {
+    HiveSandbox sandbox;
+    sandbox.WriteHive("REGEDIT4\n");
+    {
+        Registry registry;
+        ASSERT_TRUE(registry.OpenKey(kKey, true));
+        registry.CloseKey();
+    }
+    EXPECT_EQ(sandbox.ReadHive(), "REGEDIT4\n\n" + kHeader + "\n\n");
+    {
+        Registry dropped;
+        ASSERT_TRUE(dropped.OpenKey("Software\\Dropped", true));
+    }
+    EXPECT_EQ(sandbox.ReadHive(), "REGEDIT4\n\n" + kHeader + "\n\n");
 }
 
 } // namespace
