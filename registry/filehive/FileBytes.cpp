@@ -9,11 +9,18 @@ namespace tessaport {
 namespace {
 
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
+// Below this, mapping and unmapping fresh pages costs more than the copy it saves.
+constexpr std::size_t kHeapLimit = std::size_t{1} << 20;
 
 } // namespace
 
-FileBytes::FileBytes(std::size_t capacity)
-    : capacity_(capacity), mapped_(capacity == 0 ? 1 : capacity) {
+FileBytes::FileBytes(std::size_t capacity) : capacity_(capacity) {
+    if (capacity < kHeapLimit) {
+        heap_ = std::make_unique_for_overwrite<char[]>(capacity == 0 ? 1 : capacity);
+        data_ = heap_.get();
+        return;
+    }
+    mapped_ = capacity;
     void *memory =
         ::mmap(nullptr, mapped_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (memory == MAP_FAILED) {
@@ -38,12 +45,14 @@ FileBytes::~FileBytes() {
 }
 
 FileBytes::FileBytes(FileBytes &&other) noexcept
-    : data_(std::exchange(other.data_, nullptr)), capacity_(std::exchange(other.capacity_, 0)),
-      mapped_(std::exchange(other.mapped_, 0)), size_(std::exchange(other.size_, 0)) {}
+    : heap_(std::move(other.heap_)), data_(std::exchange(other.data_, nullptr)),
+      capacity_(std::exchange(other.capacity_, 0)), mapped_(std::exchange(other.mapped_, 0)),
+      size_(std::exchange(other.size_, 0)) {}
 
 FileBytes &FileBytes::operator=(FileBytes &&other) noexcept {
     if (this != &other) {
         Release();
+        heap_ = std::move(other.heap_);
         data_ = std::exchange(other.data_, nullptr);
         capacity_ = std::exchange(other.capacity_, 0);
         mapped_ = std::exchange(other.mapped_, 0);
@@ -53,10 +62,12 @@ FileBytes &FileBytes::operator=(FileBytes &&other) noexcept {
 }
 
 void FileBytes::Release() {
-    if (data_ != nullptr) {
+    if (mapped_ != 0) {
         ::munmap(data_, mapped_);
-        data_ = nullptr;
+        mapped_ = 0;
     }
+    heap_.reset();
+    data_ = nullptr;
 }
 
 } // namespace tessaport
