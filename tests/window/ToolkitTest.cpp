@@ -1,28 +1,18 @@
-// The toolkit boundary: what the window and the entry point rely on beyond plain Qt.
-#include "ComboBoxes.h"
-#include "Dialogs.h"
+// The Qt back end's own helpers: trimming the provider's text and telling whether a display can
+// be reached before Qt starts. The boundary's promises are in ToolkitContractTest.
 #include "DisplayCheck.h"
-#include "TApplication.h"
 #include "Text.h"
-#include "WindowTestSupport.h"
 
-#include <QComboBox>
 #include <QFile>
-#include <QPushButton>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 #include <cstring>
-#include <stdexcept>
 #include <string>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 #include <vector>
-
-using tessaport::testing::AnswerMessage;
-using tessaport::testing::ClickAndAnswer;
 
 namespace {
 
@@ -103,10 +93,6 @@ class ToolkitTest : public QObject {
 private slots:
     void trimRemovesControlCharactersAtTheEnds_data();
     void trimRemovesControlCharactersAtTheEnds();
-    void setItemIndexSelectsOnlyPositionsInTheList_data();
-    void setItemIndexSelectsOnlyPositionsInTheList();
-    void showMessageIsAModalBoxWithOneOkButton();
-    void failuresInHandlersAreShownAndTheProgramGoesOn();
     void missingDisplay_data();
     void missingDisplay();
 };
@@ -130,78 +116,6 @@ void ToolkitTest::trimRemovesControlCharactersAtTheEnds() {
     QFETCH(QByteArray, trimmed);
     const std::string result = tessaport::Trim(std::string_view(text.constData(), text.size()));
     QCOMPARE(QByteArray::fromStdString(result), trimmed);
-}
-
-void ToolkitTest::setItemIndexSelectsOnlyPositionsInTheList_data() {
-    QTest::addColumn<int>("before");
-    QTest::addColumn<int>("position");
-    QTest::addColumn<int>("selected");
-    QTest::newRow("first") << -1 << 0 << 0;
-    QTest::newRow("last") << 0 << 19 << 19;
-    QTest::newRow("one past the end") << 5 << 20 << -1;
-    QTest::newRow("far past the end") << 5 << 1000 << -1;
-    QTest::newRow("no selection") << 5 << -1 << -1;
-    QTest::newRow("negative") << 5 << -5 << -1;
-    QTest::newRow("already empty") << -1 << 25 << -1;
-}
-
-void ToolkitTest::setItemIndexSelectsOnlyPositionsInTheList() {
-    QFETCH(int, before);
-    QFETCH(int, position);
-    QFETCH(int, selected);
-    QComboBox list;
-    for (int i = 0; i < 20; ++i) {
-        list.addItem(QString::number(i));
-    }
-    list.setCurrentIndex(before);
-    QSignalSpy picks(&list, &QComboBox::activated);
-
-    tessaport::SetItemIndex(list, position);
-
-    QCOMPARE(list.currentIndex(), selected);
-    QCOMPARE(list.currentText(), selected < 0 ? QString() : QString::number(selected));
-    QCOMPARE(picks.count(), 0);
-}
-
-void ToolkitTest::showMessageIsAModalBoxWithOneOkButton() {
-    const auto shown =
-        AnswerMessage([] { tessaport::ShowMessage(QStringLiteral("Something happened!!")); });
-
-    QVERIFY(shown);
-    QCOMPARE(shown->title, QApplication::applicationDisplayName());
-    QCOMPARE(shown->text, "Something happened!!");
-    QCOMPARE(shown->icon, QMessageBox::NoIcon);
-    QCOMPARE(shown->buttonCount, 1);
-    QVERIFY(shown->hasOk);
-    QVERIFY(!QApplication::activeModalWidget());
-}
-
-void ToolkitTest::failuresInHandlersAreShownAndTheProgramGoesOn() {
-    QWidget window;
-    auto *failing = new QPushButton("Fail", &window);
-    auto *strange = new QPushButton("Throw something else", &window);
-    strange->move(0, 40);
-    int handled = 0;
-    connect(failing, &QPushButton::clicked, &window, [&] {
-        ++handled;
-        throw std::runtime_error("Handler failed");
-    });
-    connect(strange, &QPushButton::clicked, &window, [] { throw 42; });
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-
-    for (int i = 0; i < 2; ++i) {
-        const auto shown = ClickAndAnswer(failing);
-        QVERIFY(shown);
-        QCOMPARE(shown->text, "Handler failed");
-        QCOMPARE(shown->icon, QMessageBox::Critical);
-    }
-    QCOMPARE(handled, 2);
-
-    const auto shown = ClickAndAnswer(strange);
-    QVERIFY(shown);
-    QVERIFY(!shown->text.isEmpty());
-    QVERIFY(window.isVisible());
 }
 
 void ToolkitTest::missingDisplay_data() {
@@ -265,12 +179,6 @@ void ToolkitTest::missingDisplay() {
     QCOMPARE(!reason.empty(), missing);
 }
 
-int main(int argc, char *argv[]) {
-    // The failure handler under test is the application object's.
-    tessaport::TApplication app(argc, argv);
-    app.setApplicationDisplayName(QStringLiteral("Toolkit Test"));
-    ToolkitTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_GUILESS_MAIN(ToolkitTest)
 
 #include "ToolkitTest.moc"

@@ -2,7 +2,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QComboBox>
 #include <QMessageBox>
 #include <QString>
 #include <QTest>
@@ -43,20 +42,6 @@ template <typename Action> std::optional<ShownMessage> AnswerMessage(Action acti
         qFatal("the event loop never ran the message box check");
     }
     return shown;
-}
-
-// Clicks the button with the mouse, answering any message box it opens.
-inline std::optional<ShownMessage> ClickAndAnswer(QAbstractButton *button) {
-    return AnswerMessage([button] { QTest::mouseClick(button, Qt::LeftButton); });
-}
-
-// Picks an entry with the keyboard as a user would: Home, then Down to the position. Each key
-// is a pick of its own, so activated() fires for each.
-inline void PickEntry(QComboBox *list, int position) {
-    QTest::keyClick(list, Qt::Key_Home);
-    for (int i = 0; i < position; ++i) {
-        QTest::keyClick(list, Qt::Key_Down);
-    }
 }
 
 } // namespace tessaport::testing

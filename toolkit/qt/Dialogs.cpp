@@ -18,8 +18,8 @@ void ShowModalBox(QMessageBox::Icon icon, const QString &text) {
 
 } // namespace
 
-void ShowMessage(const QString &text) {
-    ShowModalBox(QMessageBox::NoIcon, text);
+void ShowMessage(std::string_view text) {
+    ShowModalBox(QMessageBox::NoIcon, QString::fromUtf8(text.data(), qsizetype(text.size())));
 }
 
 void ShowException(const std::exception &failure) {

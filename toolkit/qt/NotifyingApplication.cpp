@@ -1,4 +1,4 @@
-#include "TApplication.h"
+#include "NotifyingApplication.h"
 
 #include "Dialogs.h"
 
@@ -6,9 +6,9 @@
 
 namespace tessaport {
 
-TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv) {}
+NotifyingApplication::NotifyingApplication(int &argc, char **argv) : QApplication(argc, argv) {}
 
-bool TApplication::notify(QObject *receiver, QEvent *event) {
+bool NotifyingApplication::notify(QObject *receiver, QEvent *event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception &failure) {

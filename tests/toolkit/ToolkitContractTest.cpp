@@ -1,0 +1,213 @@
+// The boundary's promises, the same on every back end: list selection from code and by the
+// user, check boxes, buttons, message boxes and failures escaping a handler.
+#include "Dialogs.h"
+#include "TApplication.h"
+#include "TForm.h"
+#include "UserInput.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using namespace tessaport;
+using namespace tessaport::testing;
+
+namespace {
+
+std::vector<std::string> TwentyEntries() {
+    std::vector<std::string> entries;
+    for (int i = 0; i < 20; ++i) {
+        entries.push_back(std::to_string(i));
+    }
+    return entries;
+}
+
+class TTestForm : public TForm {
+public:
+    TTestForm();
+
+    void cbEntriesChange() { ++changes; }
+    void chkOptionClick() { ++clicks; }
+    void btnFailClick() {
+        ++failures;
+        throw std::runtime_error("Handler failed");
+    }
+    void btnOddClick() { throw 42; }
+
+    TLabel *lblEntries = nullptr;
+    TComboBox *cbEntries = nullptr;
+    TCheckBox *chkOption = nullptr;
+    TButton *btnFail = nullptr;
+    TButton *btnOdd = nullptr;
+    int changes = 0;
+    int clicks = 0;
+    int failures = 0;
+};
+
+const FormDescription kTestForm{"frmTest",
+                                "Toolkit Test Form",
+                                50,
+                                40,
+                                300,
+                                200,
+                                {"MS Sans Serif", -11},
+                                {"MS Sans Serif", -16}};
+
+const std::array<ControlBinding<TTestForm>, 5> kTestControls{{
+    {{"lblEntries", "Entries", {8, 12, 60, 20}}, &TTestForm::lblEntries},
+    {{"cbEntries", "", {80, 8, 120, 28}, true, TwentyEntries, 20},
+     &TTestForm::cbEntries,
+     &TTestForm::cbEntriesChange},
+    {{"chkOption", "Option", {8, 50, 100, 17}}, &TTestForm::chkOption, &TTestForm::chkOptionClick},
+    {{"btnFail", "Fail", {8, 80, 100, 30}}, &TTestForm::btnFail, &TTestForm::btnFailClick},
+    {{"btnOdd", "Odd", {120, 80, 100, 30}}, &TTestForm::btnOdd, &TTestForm::btnOddClick},
+}};
+
+TTestForm::TTestForm() : TForm(kTestForm) {
+    CreateControls(*this, kTestControls);
+}
+
+class ToolkitContractTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form_ = std::make_unique<TTestForm>();
+        form_->Show();
+        ProcessEvents();
+    }
+
+    std::unique_ptr<TTestForm> form_;
+};
+
+struct Selection {
+    int before;
+    int position;
+    int selected;
+};
+
+class SetItemIndexTest : public ToolkitContractTest,
+                         public ::testing::WithParamInterface<Selection> {};
+
+} // namespace
+
+TEST_P(SetItemIndexTest, SelectsOnlyPositionsInTheListAndRaisesNoChange) {
+    const Selection s = GetParam();
+    TComboBox &list = *form_->cbEntries;
+    list.SetItemIndex(s.before);
+
+    list.SetItemIndex(s.position);
+
+    EXPECT_EQ(list.ItemIndex(), s.selected);
+    EXPECT_EQ(list.Text(), s.selected < 0 ? std::string() : std::to_string(s.selected));
+    EXPECT_EQ(form_->changes, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Positions, SetItemIndexTest,
+                         ::testing::Values(Selection{-1, 0, 0}, Selection{0, 19, 19},
+                                           Selection{5, 20, -1}, Selection{5, 1000, -1},
+                                           Selection{5, -1, -1}, Selection{5, -5, -1},
+                                           Selection{-1, 25, -1}));
+
+TEST_F(ToolkitContractTest, ListsHoldTheirEntries) {
+    TComboBox &list = *form_->cbEntries;
+    EXPECT_EQ(list.Count(), 20);
+    EXPECT_EQ(list.Name(), "cbEntries");
+    list.AddItem("20");
+    list.SetItemIndex(20);
+    EXPECT_EQ(list.Text(), "20");
+}
+
+TEST_F(ToolkitContractTest, EveryPickByTheUserRaisesOnChange) {
+    TComboBox &list = *form_->cbEntries;
+    list.SetItemIndex(0);
+
+    for (int i = 0; i < 3; ++i) {
+        PressDown(list);
+    }
+
+    EXPECT_EQ(list.ItemIndex(), 3);
+    EXPECT_EQ(list.Text(), "3");
+    EXPECT_EQ(form_->changes, 3);
+
+    PressUp(list);
+    EXPECT_EQ(list.ItemIndex(), 2);
+    EXPECT_EQ(form_->changes, 4);
+
+    PickEntry(list, 7);
+    EXPECT_EQ(list.ItemIndex(), 7);
+    EXPECT_GE(form_->changes, 4 + 7);
+}
+
+TEST_F(ToolkitContractTest, DisabledListShowsItsSelectionAndTakesNoPick) {
+    TComboBox &list = *form_->cbEntries;
+    list.SetItemIndex(2);
+    list.SetEnabled(false);
+
+    PickEntry(list, 5);
+
+    EXPECT_FALSE(list.Enabled());
+    EXPECT_EQ(list.ItemIndex(), 2);
+    EXPECT_EQ(list.Text(), "2");
+    EXPECT_EQ(form_->changes, 0);
+}
+
+TEST_F(ToolkitContractTest, CheckBoxRaisesOnClickOnlyForTheUser) {
+    TCheckBox &box = *form_->chkOption;
+    EXPECT_EQ(box.Caption(), "Option");
+    EXPECT_FALSE(box.Checked());
+
+    box.SetChecked(true);
+    EXPECT_TRUE(box.Checked());
+    EXPECT_EQ(form_->clicks, 0);
+
+    Click(box);
+    EXPECT_FALSE(box.Checked());
+    EXPECT_EQ(form_->clicks, 1);
+
+    Click(box);
+    EXPECT_TRUE(box.Checked());
+    EXPECT_EQ(form_->clicks, 2);
+}
+
+TEST_F(ToolkitContractTest, ShowMessageIsAModalBoxWithOneOkButtonAndTheApplicationTitle) {
+    const auto shown = AnswerMessage([] { ShowMessage("Something happened!!"); });
+
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->title, "Toolkit Test");
+    EXPECT_EQ(shown->text, "Something happened!!");
+    EXPECT_EQ(shown->buttonCount, 1);
+    EXPECT_TRUE(shown->hasOk);
+    EXPECT_FALSE(shown->isError);
+}
+
+TEST_F(ToolkitContractTest, FailureInAHandlerIsShownAndTheProgramGoesOn) {
+    for (int i = 0; i < 2; ++i) {
+        const auto shown = ClickAndAnswer(*form_->btnFail);
+        ASSERT_TRUE(shown);
+        EXPECT_EQ(shown->text, "Handler failed");
+        EXPECT_TRUE(shown->isError);
+        EXPECT_EQ(shown->title, "Toolkit Test");
+    }
+    EXPECT_EQ(form_->failures, 2);
+
+    const auto odd = ClickAndAnswer(*form_->btnOdd);
+    ASSERT_TRUE(odd);
+    EXPECT_FALSE(odd->text.empty());
+    EXPECT_TRUE(form_->Visible());
+}
+
+TEST_F(ToolkitContractTest, ALabelNamesTheControlAfterItForScreenReaders) {
+    EXPECT_EQ(form_->lblEntries->Caption(), "Entries");
+    EXPECT_EQ(AccessibleName(*form_->cbEntries), "Entries");
+}
+
+TEST_F(ToolkitContractTest, CloseHidesTheWindow) {
+    EXPECT_TRUE(form_->Visible());
+    EXPECT_EQ(form_->Caption(), "Toolkit Test Form");
+
+    form_->Close();
+    ProcessEvents();
+
+    EXPECT_FALSE(form_->Visible());
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+// A person at the window, on whichever back end the tests are built for: picks and clicks go
+// through the native controls' own input handling, so that a disabled control ignores them and
+// the change events come the way they come for a user.
+
+#include "TButton.h"
+#include "TCheckBox.h"
+#include "TComboBox.h"
+#include "TControl.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace tessaport::testing {
+
+// What a modal message box showed before it was dismissed with OK.
+struct ShownMessage {
+    std::string title;
+    std::string text;
+    int buttonCount = 0;
+    bool hasOk = false;
+    bool isError = false;
+};
+
+// Runs the action. A modal message box it opens is read and dismissed from inside the box's own
+// message loop; without one the result is empty.
+std::optional<ShownMessage> AnswerMessage(const std::function<void()> &action);
+
+// Picks an entry with the keyboard: Home, then Down to the position. Each key is a pick of
+// its own, so OnChange comes once for each that moves the selection.
+void PickEntry(TComboBox &list, int position);
+// Moves one entry down or up with the arrow keys.
+void PressDown(TComboBox &list);
+void PressUp(TComboBox &list);
+
+void Click(TCheckBox &box);
+void Click(TButton &button);
+
+inline std::optional<ShownMessage> ClickAndAnswer(TButton &button) {
+    return AnswerMessage([&button] { Click(button); });
+}
+
+// The name a screen reader announces for the control.
+std::string AccessibleName(const TControl &control);
+
+// Handles the events waiting in the queue.
+void ProcessEvents();
+
+} // namespace tessaport::testing

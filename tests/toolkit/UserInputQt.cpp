@@ -1,0 +1,81 @@
+#include "QtNative.h"
+#include "UserInput.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+namespace tessaport::testing {
+
+std::optional<ShownMessage> AnswerMessage(const std::function<void()> &action) {
+    std::optional<ShownMessage> shown;
+    bool looked = false;
+    QTimer::singleShot(0, qApp, [&] {
+        looked = true;
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box) {
+            return;
+        }
+        QAbstractButton *ok = box->button(QMessageBox::Ok);
+        shown = ShownMessage{box->windowTitle().toStdString(), box->text().toStdString(),
+                             int(box->buttons().size()), ok != nullptr,
+                             box->icon() == QMessageBox::Critical};
+        (ok ? ok : box->buttons().value(0))->click();
+    });
+    action();
+    // Without a box the timer fires only once the action has returned to this loop. It must
+    // not fire after this frame is gone.
+    if (!QTest::qWaitFor([&] { return looked; })) {
+        qFatal("the event loop never ran the message box check");
+    }
+    return shown;
+}
+
+void PickEntry(TComboBox &list, int position) {
+    QWidget &widget = NativeWidget(list);
+    QTest::keyClick(&widget, Qt::Key_Home);
+    for (int i = 0; i < position; ++i) {
+        QTest::keyClick(&widget, Qt::Key_Down);
+    }
+}
+
+void PressDown(TComboBox &list) {
+    QTest::keyClick(&NativeWidget(list), Qt::Key_Down);
+}
+
+void PressUp(TComboBox &list) {
+    QTest::keyClick(&NativeWidget(list), Qt::Key_Up);
+}
+
+void Click(TCheckBox &box) {
+    QTest::mouseClick(&NativeWidget(box), Qt::LeftButton);
+}
+
+void Click(TButton &button) {
+    QTest::mouseClick(&NativeWidget(button), Qt::LeftButton);
+}
+
+std::string AccessibleName(const TControl &control) {
+    QAccessibleInterface *accessible =
+        QAccessible::queryAccessibleInterface(&NativeWidget(control));
+    if (!accessible) {
+        return {};
+    }
+    // On Unix a list's own name is its selection; screen readers take the name from the label
+    // that labels it, a relation Qt derives from the label's buddy.
+    for (const auto &[other, relation] : accessible->relations(QAccessible::Label)) {
+        if (relation & QAccessible::Label) {
+            return other->text(QAccessible::Name).toStdString();
+        }
+    }
+    return accessible->text(QAccessible::Name).toStdString();
+}
+
+void ProcessEvents() {
+    QApplication::processEvents();
+}
+
+} // namespace tessaport::testing
