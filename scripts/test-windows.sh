@@ -18,7 +18,7 @@ jobs=${TESSAPORT_JOBS:-$(nproc)}
 settings_key='HKLM\Software\Korvanta\Tessaport'
 
 cmake --no-warn-unused-cli -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DTESSAPORT_BUILD_GUI=OFF >/dev/null
+    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
 cmake --build "$build" -j "$jobs"
 cmake -S . -B "$linux_build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTESSAPORT_BUILD_GUI=OFF -DTESSAPORT_BUILD_TESTS=OFF >/dev/null

@@ -1,0 +1,345 @@
+#include "Dialogs.h"
+#include "Dpi.h"
+#include "Utf16.h"
+#include "Win32Native.h"
+
+#include <commctrl.h>
+#include <cwchar>
+#include <stdexcept>
+
+namespace tessaport {
+
+namespace {
+
+constexpr wchar_t kFormClass[] = L"TessaportForm";
+// A dialog frame: title bar, system menu and close box; no sizing border, no minimise or
+// maximise box. Not WS_EX_DLGMODALFRAME, which would drop the icon from the title bar.
+constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+// Tab moves into and out of the controls.
+constexpr DWORD kFormExStyle = WS_EX_CONTROLPARENT;
+// Entries shown at once in an open list.
+constexpr int kVisibleEntries = 8;
+// A closed list is this much taller than its selection field (the field's border).
+constexpr int kListFieldBorder = 6;
+
+LRESULT CALLBACK FormProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+HINSTANCE Instance() {
+    return ::GetModuleHandleW(nullptr);
+}
+
+void RegisterFormClass() {
+    static const ATOM atom = [] {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = FormProcedure;
+        windowClass.hInstance = Instance();
+        windowClass.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        windowClass.lpszClassName = kFormClass;
+        // The program's icon is resource 1; a program without one gets the system's.
+        windowClass.hIcon = ::LoadIconW(Instance(), MAKEINTRESOURCEW(1));
+        if (!windowClass.hIcon) {
+            windowClass.hIcon = ::LoadIconW(nullptr, MAKEINTRESOURCEW(32512)); // IDI_APPLICATION
+        }
+        return ::RegisterClassExW(&windowClass);
+    }();
+    if (!atom) {
+        throw EToolkitError("The window class cannot be registered.");
+    }
+}
+
+HFONT CreateScaledFont(const std::wstring &face, int height, UINT dpi) {
+    LOGFONTW font{};
+    font.lfHeight = Scaled(height, dpi);
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfQuality = DEFAULT_QUALITY;
+    std::wcsncpy(font.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+    HFONT handle = ::CreateFontIndirectW(&font);
+    if (!handle) {
+        throw EToolkitError("The font " + Utf8(face) + " cannot be created.");
+    }
+    return handle;
+}
+
+int CaptionWidth(HWND control, HFONT font) {
+    const int length = ::GetWindowTextLengthW(control);
+    std::wstring caption(static_cast<std::size_t>(length) + 1, L'\0');
+    ::GetWindowTextW(control, caption.data(), length + 1);
+    HDC context = ::GetDC(control);
+    HGDIOBJ previous = ::SelectObject(context, font);
+    SIZE size{};
+    ::GetTextExtentPoint32W(context, caption.c_str(), length, &size);
+    ::SelectObject(context, previous);
+    ::ReleaseDC(control, context);
+    return size.cx;
+}
+
+void LayOutControl(const TForm::Impl &form, const TControl::Impl &control) {
+    const UINT dpi = form.dpi;
+    ::SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(form.controlFont.Get()),
+                   FALSE);
+    int width = Scaled(control.design.width, dpi);
+    int height = Scaled(control.design.height, dpi);
+    if (control.kind == NativeKind::Label) {
+        // Fits its caption and keeps its left edge.
+        width = CaptionWidth(control.hwnd, form.controlFont.Get());
+    } else if (control.kind == NativeKind::ComboBox) {
+        // The value asked for, not one read back: Wine reads back a little more than it was given.
+        ::SendMessageW(control.hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
+                       height - kListFieldBorder);
+        const int entry = Scaled(control.entryHeight, dpi);
+        if (entry > 0) {
+            ::SendMessageW(control.hwnd, CB_SETITEMHEIGHT, 0, entry);
+        }
+        // A list's window height includes its open list.
+        height += entry * kVisibleEntries + 2;
+    }
+    ::SetWindowPos(control.hwnd, nullptr, Scaled(control.design.left, dpi),
+                   Scaled(control.design.top, dpi), width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Fonts, frame and controls at a resolution: on creation, and when the window moves to a
+// screen of another resolution.
+void LayOut(TForm::Impl &form, UINT dpi) {
+    form.dpi = dpi;
+    form.windowFont.Reset(CreateScaledFont(form.windowFontFace, form.design.font.height, dpi));
+    form.controlFont.Reset(
+        CreateScaledFont(form.controlFontFace, form.design.controlFont.height, dpi));
+    const SIZE frame =
+        FrameSizeFor(Scaled(form.design.clientWidth, dpi), Scaled(form.design.clientHeight, dpi),
+                     kFormStyle, kFormExStyle, dpi);
+    ::SetWindowPos(form.hwnd, nullptr, 0, 0, frame.cx, frame.cy,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    for (const TControl::Impl *control : form.controls) {
+        LayOutControl(form, *control);
+    }
+    ::InvalidateRect(form.hwnd, nullptr, TRUE);
+}
+
+void ShowFailure(const std::exception &failure) {
+    if (Application) {
+        Application->ShowException(failure);
+    } else {
+        ShowException(failure);
+    }
+}
+
+LRESULT HandleFormMessage(TForm::Impl &form, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND: {
+        // Commands without a control are the dialog manager's IDOK and IDCANCEL for Enter
+        // and Esc, which press nothing here.
+        auto *sender = reinterpret_cast<HWND>(lParam);
+        if (sender && ::GetParent(sender) == form.hwnd) {
+            auto *control =
+                reinterpret_cast<TControl::Impl *>(::GetWindowLongPtrW(sender, GWLP_USERDATA));
+            if (control && control->command) {
+                control->command(HIWORD(wParam));
+            }
+        }
+        return 0;
+    }
+    case WM_CLOSE:
+        // The close box closes like Exit.
+        form.owner->Close();
+        return 0;
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(form.windowFont.Get());
+    case 0x02E0: { // WM_DPICHANGED
+        const RECT *suggested = reinterpret_cast<const RECT *>(lParam);
+        LayOut(form, HIWORD(wParam));
+        ::SetWindowPos(form.hwnd, nullptr, suggested->left, suggested->top, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
+    default:
+        return ::DefWindowProcW(form.hwnd, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK FormProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto *form = static_cast<TForm::Impl *>(
+            reinterpret_cast<const CREATESTRUCTW *>(lParam)->lpCreateParams);
+        form->hwnd = window;
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    }
+    auto *form = reinterpret_cast<TForm::Impl *>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!form) {
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        form->hwnd = nullptr;
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    // An exception must not unwind through the system's code that called this.
+    try {
+        return HandleFormMessage(*form, message, wParam, lParam);
+    } catch (const std::exception &failure) {
+        ShowFailure(failure);
+    } catch (...) {
+        ShowFailure(std::runtime_error("An unknown failure occurred."));
+    }
+    return 0;
+}
+
+bool IsFormWindow(HWND window) {
+    wchar_t name[32] = {};
+    return ::GetClassNameW(window, name, 32) > 0 && std::wcscmp(name, kFormClass) == 0;
+}
+
+} // namespace
+
+void DispatchForWindow(const MSG &message) {
+    MSG copy = message;
+    HWND top = copy.hwnd ? ::GetAncestor(copy.hwnd, GA_ROOT) : nullptr;
+    if (top && IsFormWindow(top) && ::IsDialogMessageW(top, &copy)) {
+        return;
+    }
+    ::TranslateMessage(&copy);
+    ::DispatchMessageW(&copy);
+}
+
+TForm::TForm(const FormDescription &description) : impl_(std::make_unique<Impl>()) {
+    RegisterFormClass();
+    Impl &form = *impl_;
+    form.owner = this;
+    form.design = description;
+    form.windowFontFace = Utf16(description.font.face);
+    form.controlFontFace = Utf16(description.controlFont.face);
+    const UINT dpi = SystemDpi();
+    const SIZE frame =
+        FrameSizeFor(Scaled(description.clientWidth, dpi), Scaled(description.clientHeight, dpi),
+                     kFormStyle, kFormExStyle, dpi);
+    const HWND window =
+        ::CreateWindowExW(kFormExStyle, kFormClass, Utf16(description.caption).c_str(), kFormStyle,
+                          Scaled(description.left, dpi), Scaled(description.top, dpi), frame.cx,
+                          frame.cy, nullptr, nullptr, Instance(), &form);
+    if (!window) {
+        throw EToolkitError("The window cannot be created.");
+    }
+    // The screen it opened on may not have the system's resolution.
+    LayOut(form, WindowDpi(window));
+}
+
+TForm::~TForm() {
+    // The native controls go with the window, before the objects they report to.
+    if (impl_->hwnd) {
+        ::DestroyWindow(impl_->hwnd);
+    }
+    controls_.clear();
+}
+
+std::string TForm::Caption() const {
+    const int length = ::GetWindowTextLengthW(impl_->hwnd);
+    std::wstring caption(static_cast<std::size_t>(length) + 1, L'\0');
+    caption.resize(
+        static_cast<std::size_t>(::GetWindowTextW(impl_->hwnd, caption.data(), length + 1)));
+    return Utf8(caption);
+}
+
+void TForm::Show() {
+    ::ShowWindow(impl_->hwnd, SW_SHOW);
+    ::UpdateWindow(impl_->hwnd);
+}
+
+bool TForm::Visible() const {
+    return ::IsWindowVisible(impl_->hwnd) != FALSE;
+}
+
+void TForm::Close() {
+    ::ShowWindow(impl_->hwnd, SW_HIDE);
+    if (impl_->endsApplication) {
+        ::PostQuitMessage(0);
+    }
+}
+
+namespace {
+
+std::unique_ptr<TControl::Impl> CreateNative(TForm::Impl &form, const wchar_t *className,
+                                             DWORD style, NativeKind kind,
+                                             const ControlDescription &description) {
+    auto control = std::make_unique<TControl::Impl>();
+    control->kind = kind;
+    control->name = std::string(description.name);
+    control->design = description.bounds;
+    control->entryHeight = description.entryHeight;
+    const int id = form.nextControlId++;
+    control->hwnd = ::CreateWindowExW(
+        0, className, Utf16(description.caption).c_str(),
+        WS_CHILD | WS_VISIBLE | style | (description.enabled ? 0 : WS_DISABLED), 0, 0, 0, 0,
+        form.hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Instance(), nullptr);
+    if (!control->hwnd) {
+        throw EToolkitError("The control " + control->name + " cannot be created.");
+    }
+    // Last in z-order, so that z-order, and with it the tab order, is the creation order, and
+    // a label comes just before the control it names.
+    ::SetWindowPos(control->hwnd, HWND_BOTTOM, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ::SetWindowLongPtrW(control->hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control.get()));
+    form.controls.push_back(control.get());
+    LayOutControl(form, *control);
+    return control;
+}
+
+} // namespace
+
+TLabel &TForm::AddLabel(const ControlDescription &description) {
+    auto control = std::make_unique<TLabel>(
+        CreateNative(*impl_, WC_STATICW, SS_LEFT | SS_NOPREFIX, NativeKind::Label, description));
+    TLabel &result = *control;
+    controls_.push_back(std::move(control));
+    return result;
+}
+
+TComboBox &TForm::AddComboBox(const ControlDescription &description) {
+    auto control = std::make_unique<TComboBox>(
+        CreateNative(*impl_, WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP,
+                     NativeKind::ComboBox, description));
+    TComboBox &result = *control;
+    if (description.entries) {
+        for (const std::string &entry : description.entries()) {
+            result.AddItem(entry);
+        }
+    }
+    // CB_SETCURSEL sends no CBN_SELCHANGE: only the user's pick comes here.
+    result.Native().command = [&result](WORD notification) {
+        if (notification == CBN_SELCHANGE && result.OnChange) {
+            result.OnChange();
+        }
+    };
+    controls_.push_back(std::move(control));
+    return result;
+}
+
+TCheckBox &TForm::AddCheckBox(const ControlDescription &description) {
+    auto control = std::make_unique<TCheckBox>(CreateNative(
+        *impl_, WC_BUTTONW, BS_AUTOCHECKBOX | WS_TABSTOP, NativeKind::CheckBox, description));
+    TCheckBox &result = *control;
+    result.Native().command = [&result](WORD notification) {
+        if (notification == BN_CLICKED && result.OnClick) {
+            result.OnClick();
+        }
+    };
+    controls_.push_back(std::move(control));
+    return result;
+}
+
+TButton &TForm::AddButton(const ControlDescription &description) {
+    // BS_PUSHBUTTON, never BS_DEFPUSHBUTTON: Enter does not press it.
+    auto control = std::make_unique<TButton>(CreateNative(
+        *impl_, WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, NativeKind::Button, description));
+    TButton &result = *control;
+    result.Native().command = [&result](WORD notification) {
+        if (notification == BN_CLICKED && result.OnClick) {
+            result.OnClick();
+        }
+    };
+    controls_.push_back(std::move(control));
+    return result;
+}
+
+} // namespace tessaport

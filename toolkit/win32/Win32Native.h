@@ -1,0 +1,92 @@
+#pragma once
+
+// What the boundary's objects are on Win32. The one header of the back end that includes
+// <windows.h>; private to the back end and its tests.
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include "FormDescription.h"
+#include "TApplication.h"
+#include "TControl.h"
+#include "TForm.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+#include <windows.h>
+
+namespace tessaport {
+
+// The kinds the back end tells apart when it lays a control out.
+enum class NativeKind { Label, ComboBox, CheckBox, Button };
+
+struct TControl::Impl {
+    HWND hwnd = nullptr;
+    NativeKind kind = NativeKind::Label;
+    std::string name;
+    // As described, at 96 dpi; a label's width follows its caption.
+    Bounds design;
+    // Lists: the height of an entry in the open list, at 96 dpi.
+    int entryHeight = 0;
+    // Called with the notification code of each WM_COMMAND the control sends its window.
+    std::function<void(WORD)> command;
+};
+
+// Releases a GDI font.
+class FontHandle {
+public:
+    FontHandle() = default;
+    explicit FontHandle(HFONT font) : font_(font) {}
+    ~FontHandle() { Reset(); }
+    FontHandle(const FontHandle &) = delete;
+    FontHandle &operator=(const FontHandle &) = delete;
+    void Reset(HFONT font = nullptr) {
+        if (font_) {
+            ::DeleteObject(font_);
+        }
+        font_ = font;
+    }
+    HFONT Get() const { return font_; }
+
+private:
+    HFONT font_ = nullptr;
+};
+
+struct TForm::Impl {
+    TForm *owner = nullptr;
+    HWND hwnd = nullptr;
+    FormDescription design;
+    std::wstring windowFontFace;
+    std::wstring controlFontFace;
+    UINT dpi = 96;
+    FontHandle windowFont;
+    FontHandle controlFont;
+    int nextControlId = 100; // clear of IDOK and IDCANCEL, which the dialog manager sends
+    // The application's main window: closing it ends the message loop.
+    bool endsApplication = false;
+    // In creation order, which is also the z-order and so the tab order.
+    std::vector<TControl::Impl *> controls;
+
+    ~Impl() {
+        if (hwnd) {
+            ::DestroyWindow(hwnd);
+        }
+    }
+};
+
+struct TApplication::Impl {
+    TForm *mainForm = nullptr;
+};
+
+// What the message loop does with one message: the dialog manager's keys (Tab, arrows) for the
+// window the message belongs to, otherwise the usual translation and dispatch.
+void DispatchForWindow(const MSG &message);
+
+// Pixels at the window's resolution for a 96-dpi design value.
+int Scaled(int design, UINT dpi);
+
+} // namespace tessaport
