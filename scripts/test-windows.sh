@@ -50,6 +50,14 @@ if ! "$wine" wineboot --init </dev/null >"$scratch/wineboot.log" 2>&1; then
     cat "$scratch/wineboot.log" >&2
     exit 1
 fi
+# Windows without any display for the window tests (the null graphics driver), and Wine's own
+# bitmap fonts, "MS Sans Serif" among them, which a new prefix lacks.
+"$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1
+cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+# The driver is chosen when the server starts the desktop.
+wineserver -k
+wineserver -w
+wineserver -p </dev/null >>"$scratch/wineserver.log" 2>&1
 
 # The Windows executables' tests: the shared store tests and the back end's own. They share
 # Wine's registry, so one at a time.

@@ -1,0 +1,351 @@
+// The window on Win32 as the system sees it: frame, place, client area, every control's
+// rectangle, fonts, tab order and the keys that must press nothing, at the screen's resolution.
+// With --at-dpi=N it sets the display's resolution to N, runs itself again, and puts the old
+// resolution back.
+#include "ScratchRegistry.h"
+#include "TApplication.h"
+#include "TfrmMainForm.h"
+#include "UserInput.h"
+#include "Win32Native.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace tessaport;
+using namespace tessaport::testing;
+
+namespace {
+
+UINT ScreenDpi() {
+    using GetDpi = UINT(WINAPI *)();
+    auto get = reinterpret_cast<GetDpi>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForSystem")));
+    return get ? get() : 96;
+}
+
+int At(int design) {
+    return ::MulDiv(design, static_cast<int>(ScreenDpi()), 96);
+}
+
+RECT Expected(int left, int top, int width, int height) {
+    return {At(left), At(top), At(left) + At(width), At(top) + At(height)};
+}
+
+std::string Describe(const RECT &r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + " " +
+           std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
+}
+
+// The control's rectangle in its window's client area.
+RECT PlaceOf(HWND control) {
+    RECT rect{};
+    ::GetWindowRect(control, &rect);
+    ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT *>(&rect), 2);
+    return rect;
+}
+
+LOGFONTW FontOf(HWND window) {
+    LOGFONTW font{};
+    auto handle = reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0));
+    EXPECT_TRUE(handle != nullptr);
+    if (handle) {
+        ::GetObjectW(handle, sizeof font, &font);
+    }
+    return font;
+}
+
+std::wstring Text(HWND window) {
+    wchar_t text[128] = {};
+    ::GetWindowTextW(window, text, 128);
+    return text;
+}
+
+class Win32AppearanceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (const char *expected = std::getenv("TESSAPORT_EXPECT_DPI")) {
+            // A run meant for another resolution must not pass at 96 dpi by accident.
+            ASSERT_EQ(ScreenDpi(), static_cast<UINT>(std::atoi(expected)));
+        }
+        window_ = std::make_unique<TfrmMainForm>();
+        window_->Show();
+        ProcessEvents();
+        form_ = window_->Native().hwnd;
+    }
+
+    HWND Hwnd(const TControl *control) const { return control->Native().hwnd; }
+
+    // Presses a key where the focus is, through the message loop's own dispatch.
+    void Press(WPARAM key) {
+        HWND focus = ::GetFocus();
+        DispatchForWindow(MSG{focus, WM_KEYDOWN, key, 1, 0, {}});
+        DispatchForWindow(MSG{focus, WM_KEYUP, key, 0xC0000001, 0, {}});
+        ProcessEvents();
+    }
+
+    std::string FocusName() const {
+        HWND focus = ::GetFocus();
+        for (const TControl *control : std::vector<const TControl *>{
+                 window_->cbProvider, window_->cbNumCards, window_->cbDIAddr, window_->cbDOAddr,
+                 window_->chkEditMode, window_->btnSave, window_->btnExit}) {
+            if (Hwnd(control) == focus || ::IsChild(Hwnd(control), focus)) {
+                return control->Name();
+            }
+        }
+        return "(elsewhere)";
+    }
+
+    ScratchRegistry registry_;
+    std::unique_ptr<TfrmMainForm> window_;
+    HWND form_ = nullptr;
+};
+
+} // namespace
+
+TEST_F(Win32AppearanceTest, FrameIsAFixedDialogWithACloseBoxOnly) {
+    const LONG_PTR style = ::GetWindowLongPtrW(form_, GWL_STYLE);
+    EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_FALSE(style & WS_THICKFRAME);
+    EXPECT_FALSE(style & WS_CHILD);
+    EXPECT_EQ(Text(form_), L"Tessaport Configuration");
+    EXPECT_EQ(::GetClassLongPtrW(form_, GCLP_HBRBACKGROUND),
+              static_cast<ULONG_PTR>(COLOR_BTNFACE + 1));
+    EXPECT_NE(::GetClassLongPtrW(form_, GCLP_HICON), 0u);
+}
+
+TEST_F(Win32AppearanceTest, FrameOpensAtItsDesignedPlaceAroundTheClientArea) {
+    RECT frame{};
+    ::GetWindowRect(form_, &frame);
+    EXPECT_EQ(frame.left, At(192));
+    EXPECT_EQ(frame.top, At(114));
+
+    RECT client{};
+    ::GetClientRect(form_, &client);
+    EXPECT_EQ(client.right, At(435));
+    EXPECT_EQ(client.bottom, At(316));
+}
+
+TEST_F(Win32AppearanceTest, EveryControlHasItsRectangle) {
+    struct Place {
+        const TControl *control;
+        RECT rect;
+    };
+    const std::vector<Place> places{
+        {window_->cbProvider, Expected(160, 24, 241, 28)},
+        {window_->cbNumCards, Expected(160, 64, 241, 28)},
+        {window_->cbDIAddr, Expected(160, 104, 241, 28)},
+        {window_->cbDOAddr, Expected(160, 144, 241, 28)},
+        {window_->chkEditMode, Expected(56, 189, 97, 17)},
+        {window_->btnSave, Expected(101, 224, 129, 57)},
+        {window_->btnExit, Expected(237, 224, 129, 57)},
+    };
+    for (const Place &place : places) {
+        const RECT actual = PlaceOf(Hwnd(place.control));
+        EXPECT_EQ(Describe(actual), Describe(place.rect)) << place.control->Name();
+    }
+}
+
+TEST_F(Win32AppearanceTest, LabelsFitTheirCaptionsAndKeepTheirLeftEdge) {
+    struct Place {
+        const TLabel *label;
+        RECT rect;
+    };
+    const std::vector<Place> places{
+        {window_->lblProvider, Expected(96, 28, 57, 20)},
+        {window_->Label1, Expected(30, 68, 123, 20)},
+        {window_->Label2, Expected(34, 108, 119, 20)},
+        {window_->Label3, Expected(27, 148, 126, 20)},
+    };
+    HDC context = ::GetDC(form_);
+    for (const Place &place : places) {
+        HWND label = Hwnd(place.label);
+        const RECT actual = PlaceOf(label);
+        EXPECT_EQ(actual.left, place.rect.left) << place.label->Name();
+        EXPECT_EQ(actual.top, place.rect.top) << place.label->Name();
+        EXPECT_EQ(actual.bottom - actual.top, place.rect.bottom - place.rect.top);
+        HGDIOBJ previous = ::SelectObject(
+            context, reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0)));
+        const std::wstring caption = Text(label);
+        SIZE size{};
+        ::GetTextExtentPoint32W(context, caption.c_str(), static_cast<int>(caption.size()), &size);
+        wchar_t face[LF_FACESIZE] = {};
+        ::GetTextFaceW(context, LF_FACESIZE, face);
+        ::SelectObject(context, previous);
+        EXPECT_EQ(actual.right - actual.left, size.cx) << place.label->Name();
+        if (ScreenDpi() == 96 && std::wstring(face) == L"MS Sans Serif") {
+            // The design font itself: the captions end on one line, clear of the lists.
+            EXPECT_EQ(Describe(actual), Describe(place.rect)) << place.label->Name();
+        }
+        EXPECT_LT(actual.right, At(160)) << place.label->Name();
+    }
+    ::ReleaseDC(form_, context);
+}
+
+TEST_F(Win32AppearanceTest, ControlsUseTheirOwnFontAndTheWindowItsSmallerOne) {
+    const LOGFONTW windowFont = FontOf(form_);
+    EXPECT_EQ(std::wstring(windowFont.lfFaceName), L"MS Sans Serif");
+    EXPECT_EQ(windowFont.lfHeight, At(-11));
+
+    HWND child = ::GetWindow(form_, GW_CHILD);
+    int controls = 0;
+    for (; child; child = ::GetWindow(child, GW_HWNDNEXT), ++controls) {
+        const LOGFONTW font = FontOf(child);
+        EXPECT_EQ(std::wstring(font.lfFaceName), L"MS Sans Serif") << controls;
+        EXPECT_EQ(font.lfHeight, At(-16)) << controls;
+        EXPECT_EQ(font.lfWeight, FW_NORMAL);
+        EXPECT_FALSE(font.lfItalic || font.lfUnderline || font.lfStrikeOut);
+    }
+    EXPECT_EQ(controls, 11);
+}
+
+TEST_F(Win32AppearanceTest, ListsArePickOnlyWithTwentyPixelEntries) {
+    // Wine sets the entries' height of a list that is not owner-drawn from its font and ignores
+    // CB_SETITEMHEIGHT for them, which Windows honours; at 96 dpi the two agree.
+    const bool wine = ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version");
+    const bool checkEntries = !wine || ScreenDpi() == 96;
+    for (const TComboBox *list :
+         {window_->cbProvider, window_->cbNumCards, window_->cbDIAddr, window_->cbDOAddr}) {
+        HWND hwnd = Hwnd(list);
+        EXPECT_EQ(::GetWindowLongPtrW(hwnd, GWL_STYLE) & 3, CBS_DROPDOWNLIST) << list->Name();
+        // Wine reads back a little more than was set; Windows reads back the value.
+        const LRESULT entry = ::SendMessageW(hwnd, CB_GETITEMHEIGHT, 0, 0);
+        if (checkEntries) {
+            EXPECT_GE(entry, At(20)) << list->Name();
+            EXPECT_LE(entry, At(20) + 2) << list->Name();
+        }
+    }
+    if (!checkEntries) {
+        GTEST_SKIP() << "Wine keeps font-sized entries at " << ScreenDpi() << " dpi";
+    }
+}
+
+TEST_F(Win32AppearanceTest, ZOrderIsCreationOrderWithEachLabelBeforeItsList) {
+    std::vector<std::wstring> order;
+    for (HWND child = ::GetWindow(form_, GW_CHILD); child;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        order.push_back(Text(child));
+    }
+    ASSERT_EQ(order.size(), 11u);
+    EXPECT_EQ(order[0], L"Provider");
+    EXPECT_EQ(order[2], L"Number Of Cards");
+    EXPECT_EQ(order[4], L"DI Start Address");
+    EXPECT_EQ(order[6], L"DO Start Address");
+    EXPECT_EQ(order[8], L"Edit Mode");
+    EXPECT_EQ(order[9], L"Save");
+    EXPECT_EQ(order[10], L"Exit");
+}
+
+TEST_F(Win32AppearanceTest, TabVisitsTheEnabledControlsInOrder) {
+    ::SetFocus(Hwnd(window_->cbProvider));
+    std::vector<std::string> visits;
+    for (int i = 0; i < 5; ++i) {
+        visits.push_back(FocusName());
+        Press(VK_TAB);
+    }
+    EXPECT_EQ(visits, (std::vector<std::string>{"cbProvider", "chkEditMode", "btnSave", "btnExit",
+                                                "cbProvider"}));
+
+    Click(*window_->chkEditMode);
+    ::SetFocus(Hwnd(window_->cbProvider));
+    visits.clear();
+    for (int i = 0; i < 8; ++i) {
+        visits.push_back(FocusName());
+        Press(VK_TAB);
+    }
+    EXPECT_EQ(visits,
+              (std::vector<std::string>{"cbProvider", "cbNumCards", "cbDIAddr", "cbDOAddr",
+                                        "chkEditMode", "btnSave", "btnExit", "cbProvider"}));
+}
+
+TEST_F(Win32AppearanceTest, EnterAndEscPressNothing) {
+    for (const TControl *focus : std::vector<const TControl *>{
+             window_->cbProvider, window_->chkEditMode, window_->btnSave, window_->btnExit}) {
+        for (WPARAM key : {WPARAM(VK_RETURN), WPARAM(VK_ESCAPE)}) {
+            ::SetFocus(Hwnd(focus));
+            ASSERT_EQ(FocusName(), focus->Name());
+
+            // Save would refuse with a message (the lists are empty); Exit or Esc would close.
+            const auto shown = AnswerMessage([&] { Press(key); });
+
+            EXPECT_FALSE(shown) << focus->Name() << " key " << key;
+            EXPECT_TRUE(window_->Visible()) << focus->Name() << " key " << key;
+            EXPECT_FALSE(window_->chkEditMode->Checked());
+        }
+    }
+}
+
+TEST_F(Win32AppearanceTest, TheCloseBoxClosesLikeExit) {
+    ::SendMessageW(form_, WM_CLOSE, 0, 0);
+    ProcessEvents();
+
+    EXPECT_FALSE(window_->Visible());
+    EXPECT_FALSE(registry_.KeyExists("Software\\Korvanta\\Tessaport\\Advantech"));
+}
+
+namespace {
+
+const wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
+
+// Sets LogPixels, runs this program again, and restores it.
+int RunAtDpi(int dpi) {
+    HKEY desktop = nullptr;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, kDesktopKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                          &desktop, nullptr) != ERROR_SUCCESS) {
+        return 2;
+    }
+    DWORD previous = 0;
+    DWORD size = sizeof previous;
+    const bool hadValue =
+        ::RegQueryValueExW(desktop, L"LogPixels", nullptr, nullptr,
+                           reinterpret_cast<BYTE *>(&previous), &size) == ERROR_SUCCESS;
+    DWORD wanted = static_cast<DWORD>(dpi);
+    ::RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&wanted),
+                     sizeof wanted);
+
+    wchar_t program[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, program, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(program) + L"\"";
+    ::SetEnvironmentVariableW(L"TESSAPORT_EXPECT_DPI", std::to_wstring(dpi).c_str());
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    DWORD status = 2;
+    if (::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                         &startup, &process)) {
+        ::WaitForSingleObject(process.hProcess, INFINITE);
+        ::GetExitCodeProcess(process.hProcess, &status);
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+    }
+    if (hadValue) {
+        ::RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD,
+                         reinterpret_cast<const BYTE *>(&previous), sizeof previous);
+    } else {
+        ::RegDeleteValueW(desktop, L"LogPixels");
+    }
+    ::RegCloseKey(desktop);
+    return static_cast<int>(status);
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument.rfind("--at-dpi=", 0) == 0) {
+            return RunAtDpi(std::stoi(argument.substr(9)));
+        }
+    }
+
+    ::testing::InitGoogleTest(&argc, argv);
+    TApplication application(argc, argv);
+    application.Initialize();
+    application.SetTitle("Tessaport Configuration");
+    return RUN_ALL_TESTS();
+}
