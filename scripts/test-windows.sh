@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Cross-builds the standard-library part for 64-bit Windows with MinGW-w64 and runs its tests
-# under Wine, against Wine's own registry in a throwaway prefix. Then checks that hive files pass
-# both ways between the Linux file back end and the Windows registry (reg import / reg export).
+# Cross-builds everything for 64-bit Windows with MinGW-w64, the Win32 window included, and runs
+# its tests under Wine, against Wine's own registry in a throwaway prefix. Then checks that hive
+# files pass both ways between the Linux file back end and the Windows registry (reg import /
+# reg export), drives the real tessaport-config.exe under Wine on an X server, and compiles the
+# 32-bit (i686) programs, which these machines cannot run.
 # usage: scripts/test-windows.sh
-# Environment: TESSAPORT_WINDOWS_BUILD (default build-mingw), TESSAPORT_INTEROP_BUILD (default
-# build-interop, the Linux tessaport-reg), TESSAPORT_JOBS (default: all cores).
+# Environment: TESSAPORT_WINDOWS_BUILD (default build-mingw), TESSAPORT_WINDOWS32_BUILD (default
+# build-mingw32), TESSAPORT_INTEROP_BUILD (default build-interop, the Linux tessaport-reg),
+# TESSAPORT_JOBS (default: all cores).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -149,9 +152,32 @@ for check in check_linux_hive_imports check_windows_export_reads check_edited_ex
     fi
 done
 
-total=$((unit_total + interop_total))
-failed=$((unit_failed + interop_failed))
+# The real window under Wine on an X server, in a Wine prefix of its own.
+window_failed=0
+if tests/window/wine_end_to_end.sh "$PWD/$build/app/tessaport-config.exe" "$reg_exe" \
+    "$PWD/$build/tests/window/MessageBoxText.exe" </dev/null; then
+    echo "window: end_to_end_under_wine ... Passed"
+else
+    echo "window: end_to_end_under_wine ... FAILED"
+    window_failed=1
+fi
+
+# The 32-bit programs: compiled, not run.
+build32=${TESSAPORT_WINDOWS32_BUILD:-build-mingw32}
+compile_failed=0
+if cmake --no-warn-unused-cli -S . -B "$build32" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DTESSAPORT_BUILD_TESTS=OFF >/dev/null &&
+    cmake --build "$build32" -j "$jobs" --target tessaport-config tessaport-reg; then
+    echo "i686: programs compiled ... Passed"
+else
+    echo "i686: programs compiled ... FAILED"
+    compile_failed=1
+fi
+
+total=$((unit_total + interop_total + 2))
+failed=$((unit_failed + interop_failed + window_failed + compile_failed))
 echo
 echo "Windows back end under Wine: $(((total - failed) * 100 / total))% tests passed," \
-    "$failed tests failed out of $total ($unit_total unit, $interop_total interoperability)"
+    "$failed tests failed out of $total ($unit_total unit, $interop_total interoperability," \
+    "1 end-to-end, 1 i686 build)"
 [ "$failed" -eq 0 ]

@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# Start-up of tessaport-config.exe under Wine against a bare Win32 window started the same way
+# in the same run: time from starting the process to its window mapped on the X server (the
+# settings are loaded before the window is shown), peak resident memory, and the files' sizes.
+# One persistent wineserver, Xvfb and xfwm4; the two programs take turns.
+# usage: bench/startup/wine_startup_bench.sh [RUNS]   (run by hand; builds what it needs)
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+runs=${1:-20}
+warm_up=3
+
+build=${TESSAPORT_WINDOWS_RELEASE_BUILD:-build-mingw-release}
+cmake --no-warn-unused-cli -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DTESSAPORT_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" -j 2 --target tessaport-config >/dev/null
+config=$PWD/$build/app/tessaport-config.exe
+bare=$PWD/$build/bare-window.exe
+# Built with the same compiler and flags as the program.
+x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -s -static -municode -mwindows \
+    bench/startup/BareWin32Window.cpp -o "$bare"
+
+# shellcheck source=../../tests/window/x_session.sh
+source tests/window/x_session.sh
+wine=$(command -v wine64 || true)
+[ -n "$wine" ] || wine=/usr/lib/wine/wine64
+export WINEPREFIX=$work/prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
+stop_wine() {
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+    cleanup
+}
+trap stop_wine EXIT
+
+start_x_session 1024x768
+mkdir "$WINEPREFIX"
+wineserver -p </dev/null >"$work/wineserver.log" 2>&1
+"$wine" wineboot --init </dev/null >"$work/wineboot.log" 2>&1
+cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+# Settings to load, as on a configured machine.
+for value in NumberOfCards:3 PIIBeginAddress:10 PIQBeginAddress:20; do
+    "$wine" reg add 'HKLM\Software\Korvanta\Tessaport\Advantech' /v "${value%%:*}" /t REG_DWORD \
+        /d "${value#*:}" /f /reg:32 </dev/null >/dev/null 2>&1
+done
+
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# Prints "milliseconds-to-mapped peak-rss-kib" for one start of the program.
+measure() { # program title
+    local started pid mapped peak
+    started=$(now_ms)
+    setsid "$wine" "$1" </dev/null >/dev/null 2>&1 &
+    pid=$!
+    until xdotool search --onlyvisible --name "^$2\$" >/dev/null 2>&1; do
+        sleep 0.005
+    done
+    mapped=$(now_ms)
+    peak=$(awk '/^VmHWM:/ {print $2}' "/proc/$pid/status" 2>/dev/null || echo 0)
+    kill -TERM "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    # Let the window go before the next start.
+    while xdotool search --onlyvisible --name "^$2\$" >/dev/null 2>&1; do sleep 0.01; done
+    echo "$((mapped - started)) $peak"
+}
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+for ((i = 0; i < warm_up; i++)); do
+    measure "$config" 'Tessaport Configuration' >/dev/null
+    measure "$bare" 'Bare Window' >/dev/null
+done
+: >"$work/config.txt"
+: >"$work/bare.txt"
+for ((i = 0; i < runs; i++)); do
+    # Taking turns, with a different one first each round, spreads drift over both.
+    if ((i % 2)); then
+        measure "$config" 'Tessaport Configuration' >>"$work/config.txt"
+        measure "$bare" 'Bare Window' >>"$work/bare.txt"
+    else
+        measure "$bare" 'Bare Window' >>"$work/bare.txt"
+        measure "$config" 'Tessaport Configuration' >>"$work/config.txt"
+    fi
+done
+
+config_ms=$(cut -d' ' -f1 "$work/config.txt" | median)
+bare_ms=$(cut -d' ' -f1 "$work/bare.txt" | median)
+config_kib=$(cut -d' ' -f2 "$work/config.txt" | median)
+bare_kib=$(cut -d' ' -f2 "$work/bare.txt" | median)
+config_bytes=$(stat -c %s "$config")
+bare_bytes=$(stat -c %s "$bare")
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2fx", a / b }'; }
+mib() { awk -v k="$1" 'BEGIN { printf "%.1f MiB", k / 1024 }'; }
+
+echo "Medians of $runs runs each after $warm_up warm-up runs; persistent wineserver, Xvfb, xfwm4."
+printf '| measure | bare Win32 window | tessaport-config.exe | ratio | target |\n'
+printf '| --- | --- | --- | --- | --- |\n'
+printf '| start to window mapped | %s ms | %s ms | %s | <= 1.10x |\n' "$bare_ms" "$config_ms" \
+    "$(ratio "$config_ms" "$bare_ms")"
+printf '| peak RSS | %s | %s | %s | |\n' "$(mib "$bare_kib")" "$(mib "$config_kib")" \
+    "$(ratio "$config_kib" "$bare_kib")"
+printf '| file size | %s bytes | %s bytes | %s | .exe <= 1 MiB |\n' "$bare_bytes" "$config_bytes" \
+    "$(ratio "$config_bytes" "$bare_bytes")"
