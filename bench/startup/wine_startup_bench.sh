@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Start-up of tessaport-config.exe under Wine against a bare Win32 window started the same way
-# in the same run: time from starting the process to its window mapped on the X server (the
+# in the same run, and against the same window with one line of text (the first text a process
+# draws starts Wine's font system, which the bare window never does): time from starting the process to its window mapped on the X server (the
 # settings are loaded before the window is shown), peak resident memory, and the files' sizes.
 # One persistent wineserver, Xvfb and xfwm4; the two programs take turns.
 # usage: bench/startup/wine_startup_bench.sh [RUNS]   (run by hand; builds what it needs)
@@ -15,9 +16,12 @@ cmake --no-warn-unused-cli -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release 
 cmake --build "$build" -j 2 --target tessaport-config >/dev/null
 config=$PWD/$build/app/tessaport-config.exe
 bare=$PWD/$build/bare-window.exe
+text=$PWD/$build/text-window.exe
 # Built with the same compiler and flags as the program.
 x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -s -static -municode -mwindows \
     bench/startup/BareWin32Window.cpp -o "$bare"
+x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -s -static -municode -mwindows \
+    -DTESSAPORT_WITH_LABEL bench/startup/BareWin32Window.cpp -o "$text"
 
 # shellcheck source=../../tests/window/x_session.sh
 source tests/window/x_session.sh
@@ -64,38 +68,42 @@ measure() { # program title
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
+probes=(bare text config)
+declare -A program=([bare]=$bare [text]=$text [config]=$config)
+declare -A title=([bare]='Bare Window' [text]='Bare Window' [config]='Tessaport Configuration')
 for ((i = 0; i < warm_up; i++)); do
-    measure "$config" 'Tessaport Configuration' >/dev/null
-    measure "$bare" 'Bare Window' >/dev/null
+    for probe in "${probes[@]}"; do
+        measure "${program[$probe]}" "${title[$probe]}" >/dev/null
+    done
 done
-: >"$work/config.txt"
-: >"$work/bare.txt"
+for probe in "${probes[@]}"; do : >"$work/$probe.txt"; done
 for ((i = 0; i < runs; i++)); do
-    # Taking turns, with a different one first each round, spreads drift over both.
-    if ((i % 2)); then
-        measure "$config" 'Tessaport Configuration' >>"$work/config.txt"
-        measure "$bare" 'Bare Window' >>"$work/bare.txt"
-    else
-        measure "$bare" 'Bare Window' >>"$work/bare.txt"
-        measure "$config" 'Tessaport Configuration' >>"$work/config.txt"
-    fi
+    # Taking turns, with a different one first each round, spreads drift over all.
+    for ((turn = 0; turn < ${#probes[@]}; turn++)); do
+        probe=${probes[$(((i + turn) % ${#probes[@]}))]}
+        measure "${program[$probe]}" "${title[$probe]}" >>"$work/$probe.txt"
+    done
 done
 
 config_ms=$(cut -d' ' -f1 "$work/config.txt" | median)
 bare_ms=$(cut -d' ' -f1 "$work/bare.txt" | median)
 config_kib=$(cut -d' ' -f2 "$work/config.txt" | median)
 bare_kib=$(cut -d' ' -f2 "$work/bare.txt" | median)
+text_ms=$(cut -d' ' -f1 "$work/text.txt" | median)
+text_kib=$(cut -d' ' -f2 "$work/text.txt" | median)
 config_bytes=$(stat -c %s "$config")
 bare_bytes=$(stat -c %s "$bare")
+text_bytes=$(stat -c %s "$text")
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2fx", a / b }'; }
 mib() { awk -v k="$1" 'BEGIN { printf "%.1f MiB", k / 1024 }'; }
 
 echo "Medians of $runs runs each after $warm_up warm-up runs; persistent wineserver, Xvfb, xfwm4."
-printf '| measure | bare Win32 window | tessaport-config.exe | ratio | target |\n'
-printf '| --- | --- | --- | --- | --- |\n'
-printf '| start to window mapped | %s ms | %s ms | %s | <= 1.10x |\n' "$bare_ms" "$config_ms" \
-    "$(ratio "$config_ms" "$bare_ms")"
-printf '| peak RSS | %s | %s | %s | |\n' "$(mib "$bare_kib")" "$(mib "$config_kib")" \
-    "$(ratio "$config_kib" "$bare_kib")"
-printf '| file size | %s bytes | %s bytes | %s | .exe <= 1 MiB |\n' "$bare_bytes" "$config_bytes" \
-    "$(ratio "$config_bytes" "$bare_bytes")"
+printf '| measure | bare window | with one label | tessaport-config.exe | config/bare | config/label |\n'
+printf '| --- | --- | --- | --- | --- | --- |\n'
+printf '| start to window mapped (target <= 1.10x bare) | %s ms | %s ms | %s ms | %s | %s |\n' \
+    "$bare_ms" "$text_ms" "$config_ms" "$(ratio "$config_ms" "$bare_ms")" \
+    "$(ratio "$config_ms" "$text_ms")"
+printf '| peak RSS | %s | %s | %s | %s | %s |\n' "$(mib "$bare_kib")" "$(mib "$text_kib")" \
+    "$(mib "$config_kib")" "$(ratio "$config_kib" "$bare_kib")" "$(ratio "$config_kib" "$text_kib")"
+printf '| file size, stripped (target <= 1 MiB) | %s B | %s B | %s B | | |\n' "$bare_bytes" \
+    "$text_bytes" "$config_bytes"
