@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Takes docs/screenshot-windows.png: tessaport-config.exe under Wine on a private X server
+# (Xvfb, with the xfwm4 window manager for a real frame), showing sample settings in edit mode.
+# usage: scripts/screenshot-windows.sh [BUILD_DIR]   (default: build-mingw; built first)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build=${1:-build-mingw}
+output=docs/screenshot-windows.png
+title='Tessaport Configuration'
+
+[ -f "$build/CMakeCache.txt" ] ||
+    cmake --no-warn-unused-cli -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DTESSAPORT_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" --target tessaport-config >/dev/null
+
+# shellcheck source=../tests/window/x_session.sh
+source tests/window/x_session.sh
+wine=$(command -v wine64 || true)
+[ -n "$wine" ] || wine=/usr/lib/wine/wine64
+export WINEPREFIX=$work/prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
+stop_wine() {
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+    cleanup
+}
+trap stop_wine EXIT
+
+start_x_session 800x600
+[ $window_manager = yes ] || fail "xfwm4 is needed for the window's frame"
+mkdir "$WINEPREFIX"
+wineserver -p </dev/null >"$work/wineserver.log" 2>&1
+"$wine" wineboot --init </dev/null >"$work/wineboot.log" 2>&1
+cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+for value in NumberOfCards:3 PIIBeginAddress:10 PIQBeginAddress:20; do
+    "$wine" reg add 'HKLM\Software\Korvanta\Tessaport\Advantech' /v "${value%%:*}" /t REG_DWORD \
+        /d "${value#*:}" /f /reg:32 </dev/null >/dev/null 2>&1
+done
+
+start "$work/app.log" "$wine" "$build/app/tessaport-config.exe"
+main_window() { wid=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n1) && [ -n "$wid" ]; }
+wait_until 90 main_window || fail "the window did not appear"
+timeout 30 xdotool windowactivate --sync "$wid"
+xdotool mousemove --window "$wid" 64 197 click 1
+xdotool mousemove --window "$wid" 301 300
+sleep 1
+
+# The frame around the client area, from the window manager's extents.
+info=$(xwininfo -id "$wid")
+x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
+y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
+width=$(awk '/  Width:/ {print $2}' <<<"$info")
+height=$(awk '/  Height:/ {print $2}' <<<"$info")
+IFS=, read -r left right top bottom < <(xprop -id "$wid" _NET_FRAME_EXTENTS | sed -n 's/.* = //p' | tr -d ' ')
+import -window root -crop "$((width + left + right))x$((height + top + bottom))+$((x - left))+$((y - top))" \
+    +repage "$output"
+echo "wrote $output"
