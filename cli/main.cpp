@@ -1,6 +1,7 @@
 // tessaport-reg: reads and writes the driver settings from scripts, through the same store as the
 // configuration window.
 #include "DriverSettings.h"
+#include "SettingsLocation.h"
 #include "SettingsStore.h"
 
 #include <cerrno>
@@ -36,20 +37,50 @@ std::string CatalogueText() {
     return text;
 }
 
-void PrintUsage(std::ostream &out) {
-    out << "usage: tessaport-reg get PROVIDER\n"
-           "       tessaport-reg set PROVIDER CARDS DI DO\n"
+constexpr std::string_view kProgram = "tessaport-reg";
+
+void PrintSynopsis(std::ostream &out) {
+    out << "usage: " << kProgram << " get PROVIDER\n"
+        << "       " << kProgram << " set PROVIDER CARDS DI DO\n"
+        << "       " << kProgram << " --help | --version\n";
+}
+
+void PrintHelp(std::ostream &out) {
+    PrintSynopsis(out);
+    out << "\nReads or writes one card provider's Tessaport driver settings.\n\n"
+           "commands:\n"
+           "  get PROVIDER               print the three settings as NAME=VALUE lines\n"
+           "  set PROVIDER CARDS DI DO   write all three settings at once\n\n"
            "PROVIDER is one of: "
         << CatalogueText() << "\n";
     for (const SettingField &field : SettingFields) {
         out << field.label << ": 0 to " << field.entryCount - 1 << "\n";
     }
+    out << "\nsettings: HKEY_LOCAL_MACHINE\\" << SettingsStore::KeyPrefix << "PROVIDER,\n  "
+        << DescribeSettingsLocation()
+        << "\n\nexit status:\n"
+           "  0  success\n"
+           "  1  the registry could not be read or written (the reason is printed)\n"
+           "  2  usage error, or a value outside its list\n";
+}
+
+void PrintVersion(std::ostream &out) {
+    out << kProgram << " (TessaportConfig) " << TESSAPORT_VERSION
+        << "\nReleased under the MIT License.\n";
 }
 
 int UsageError(const std::string &message) {
-    std::cerr << "tessaport-reg: " << message << "\n";
-    PrintUsage(std::cerr);
+    std::cerr << kProgram << ": " << message << "\n";
+    PrintSynopsis(std::cerr);
+    std::cerr << "Try '" << kProgram << " --help' for more information.\n";
     return kExitUsage;
+}
+
+// Help and version go to standard output, so a failed write there is a failure too.
+int Print(void (*print)(std::ostream &)) {
+    print(std::cout);
+    std::cout.flush();
+    return std::cout ? kExitOk : kExitStoreFailed;
 }
 
 // One of the field's list entries: a decimal numeral in [0, field.entryCount) written as the
@@ -102,8 +133,13 @@ int Set(const std::string &provider, const std::vector<std::string> &values) {
 
 int Run(const std::vector<std::string> &args) {
     if (args.size() == 1 && (args[0] == "-h" || args[0] == "--help")) {
-        PrintUsage(std::cout);
-        return kExitOk;
+        return Print(PrintHelp);
+    }
+    if (args.size() == 1 && args[0] == "--version") {
+        return Print(PrintVersion);
+    }
+    if (!args.empty() && args[0].size() > 1 && args[0].front() == '-') {
+        return UsageError("unknown option \"" + args[0] + "\"");
     }
     if (args.size() < 2) {
         return UsageError("expected a command and a provider");
@@ -149,7 +185,7 @@ int main(int argc, char **argv) {
                   << (failure.Reason().empty() ? "" : " (" + failure.Reason() + ")") << "\n";
         return kExitStoreFailed;
     } catch (const std::exception &failure) {
-        std::cerr << "tessaport-reg: " << failure.what() << "\n";
+        std::cerr << kProgram << ": " << failure.what() << "\n";
         return kExitStoreFailed;
     }
 }

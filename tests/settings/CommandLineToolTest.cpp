@@ -3,8 +3,14 @@
 #include "ShellCommand.h"
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
+#include <optional>
 #include <string>
+#include <unistd.h>
+#include <vector>
 
 namespace tessaport {
 namespace {
@@ -12,7 +18,29 @@ namespace {
 using Outcome = testing::ShellOutcome; // output: standard output followed by standard error
 
 Outcome RunTool(const std::string &arguments) {
-    return testing::RunShell(std::string(TESSAPORT_REG_TOOL) + " " + arguments + " 2>&1");
+    // A later redirection of standard error in the arguments wins over this one.
+    return testing::RunShell(std::string(TESSAPORT_REG_TOOL) + " 2>&1 " + arguments);
+}
+
+struct SeparateOutcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadWhole(const std::filesystem::path &path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Keeps standard output and standard error apart, as a script capturing one of them sees them.
+SeparateOutcome RunToolSeparately(const std::string &arguments) {
+    const std::filesystem::path errors = std::filesystem::temp_directory_path() /
+                                         ("tessaport-reg-stderr-" + std::to_string(getpid()));
+    const Outcome outcome = RunTool(arguments + " 2>'" + errors.string() + "'");
+    SeparateOutcome separate{outcome.status, outcome.output, ReadWhole(errors)};
+    std::filesystem::remove(errors);
+    return separate;
 }
 
 const std::string kAdlinkKey = "Software\\Korvanta\\Tessaport\\Adlink";
@@ -116,6 +144,69 @@ TEST(CommandLineTool, BoundaryValuesAreAccepted) {
     EXPECT_EQ(RunTool("set Advantech 19 49 49").status, 0);
     EXPECT_EQ(RunTool("get Advantech").output,
               "NumberOfCards=19\nPIIBeginAddress=49\nPIQBeginAddress=49\n");
+}
+
+bool Contains(const std::string &text, const std::string &part) {
+    return text.find(part) != std::string::npos;
+}
+
+TEST(CommandLineTool, HelpGoesToStandardOutputAndNamesCommandsStatusesAndTheHive) {
+    testing::ScratchRegistry registry;
+    const std::string hive = std::getenv("TESSAPORT_REGISTRY");
+
+    for (const char *option : {"--help", "-h"}) {
+        const SeparateOutcome help = RunToolSeparately(option);
+        EXPECT_EQ(help.status, 0) << option;
+        EXPECT_EQ(help.err, "") << option;
+        for (const std::string &part : std::vector<std::string>{
+                 "get PROVIDER", "set PROVIDER CARDS DI DO", "--version", "Advantech, Adlink",
+                 "Number Of Cards: 0 to 19", "DO Start Address: 0 to 49",
+                 "HKEY_LOCAL_MACHINE\\Software\\Korvanta\\Tessaport\\PROVIDER",
+                 "the file " + hive + " (from TESSAPORT_REGISTRY", "  0  success",
+                 "  1  the registry", "  2  usage error"}) {
+            EXPECT_TRUE(Contains(help.out, part)) << option << " lacks " << part << "\n"
+                                                  << help.out;
+        }
+    }
+    EXPECT_FALSE(registry.KeyExists(kAdlinkKey));
+}
+
+TEST(CommandLineTool, HelpNamesTheBuiltInHiveWhenNoneIsConfigured) {
+    const char *configured = std::getenv("TESSAPORT_REGISTRY");
+    const std::optional<std::string> saved =
+        configured ? std::optional<std::string>(configured) : std::nullopt;
+    ::unsetenv("TESSAPORT_REGISTRY");
+    const SeparateOutcome help = RunToolSeparately("--help");
+    if (saved) {
+        ::setenv("TESSAPORT_REGISTRY", saved->c_str(), 1);
+    }
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(Contains(help.out, "the file " TESSAPORT_DEFAULT_HIVE " (TESSAPORT_REGISTRY names"))
+        << help.out;
+}
+
+TEST(CommandLineTool, VersionGoesToStandardOutputWithTheProjectVersion) {
+    const SeparateOutcome version = RunToolSeparately("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.err, "");
+    EXPECT_EQ(version.out.substr(0, version.out.find('\n')),
+              "tessaport-reg (TessaportConfig) " TESSAPORT_VERSION);
+    EXPECT_TRUE(Contains(version.out, "MIT License")) << version.out;
+}
+
+TEST(CommandLineTool, UsageErrorsGoToStandardErrorOnly) {
+    testing::ScratchRegistry registry;
+    for (const char *arguments : {"", "--bogus", "-x get Adlink", "--help get", "--version --help",
+                                  "get --help", "set Adlink 3 10 -1", "set Adlink 3 10"}) {
+        const SeparateOutcome outcome = RunToolSeparately(arguments);
+        EXPECT_EQ(outcome.status, 2) << arguments;
+        EXPECT_EQ(outcome.out, "") << arguments;
+        EXPECT_TRUE(Contains(outcome.err, "usage: tessaport-reg get PROVIDER")) << arguments;
+        EXPECT_TRUE(Contains(outcome.err, "--help' for more information")) << arguments;
+        // Short: the synopsis, not the whole help.
+        EXPECT_FALSE(Contains(outcome.err, "exit status")) << arguments;
+    }
+    EXPECT_FALSE(registry.KeyExists(kAdlinkKey));
 }
 
 } // namespace

@@ -1,0 +1,18 @@
+#include "HiveLocation.h"
+#include "SettingsLocation.h"
+
+namespace tessaport {
+
+std::string DescribeSettingsLocation() {
+    const std::string current = HiveLocation::Current();
+    std::string text = "kept in the file " + current;
+    if (current != HiveLocation::Default()) {
+        text += " (from " + std::string(HiveLocation::kVariable) + "; the default is " +
+                HiveLocation::Default() + ")";
+    } else {
+        text += " (" + std::string(HiveLocation::kVariable) + " names another file)";
+    }
+    return text;
+}
+
+} // namespace tessaport
