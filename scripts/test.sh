@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: unit, widget, end-to-end and, when a cross-compiler is
-# at hand, the Windows back end under Wine.
+# Builds everything and runs every test: unit, widget, end-to-end, the Windows back end under
+# Wine, and the packages (built, installed, used and removed).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,4 +12,8 @@ ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
 
 if [ -z "${TESSAPORT_SKIP_WINDOWS:-}" ] && [ -x scripts/test-windows.sh ]; then
     scripts/test-windows.sh
+fi
+
+if [ -z "${TESSAPORT_SKIP_PACKAGES:-}" ] && [ -x scripts/test-packages.sh ]; then
+    scripts/test-packages.sh
 fi

@@ -26,7 +26,7 @@ if [ -e "$entry" ]; then
     grep -qx 'Name=Tessaport Configuration' "$entry" || { echo "wrong Name" >&2; failed=1; }
     grep -qx 'Exec=tessaport-config' "$entry" || { echo "wrong Exec" >&2; failed=1; }
     grep -qx 'Icon=tessaport-config' "$entry" || { echo "wrong Icon" >&2; failed=1; }
-    grep -qx 'Categories=Settings;System;HardwareSettings;' "$entry" ||
+    grep -qx 'Categories=Settings;HardwareSettings;' "$entry" ||
         { echo "wrong Categories" >&2; failed=1; }
     if command -v desktop-file-validate >/dev/null; then
         desktop-file-validate "$entry" || failed=1

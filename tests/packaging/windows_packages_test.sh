@@ -1,0 +1,170 @@
+#!/usr/bin/env bash
+# The Windows zip and MSI as an administrator meets them, under Wine in a throwaway prefix: the
+# zip's files and a program run from it; the MSI's tables; a silent install, the programs from
+# their installed place, the installed-programs entry, an upgrade by a newer MSI, and a silent
+# uninstall that removes the files and leaves the driver's settings alone.
+# usage: windows_packages_test.sh WINDOWS_BUILD_DIR ZIP MSI NEWER_MSI
+set -uo pipefail
+
+build=$1
+zip=$(realpath "$2")
+msi=$(realpath "$3")
+newer_msi=$(realpath "$4")
+version_of() { basename "$1" | sed -E 's/^TessaportConfig-(.*)-win64\.(msi|zip)$/\1/'; }
+version=$(version_of "$msi")
+newer_version=$(version_of "$newer_msi")
+
+# What the cross build made is what the packages must carry.
+programs=(tessaport-reg.exe)
+[ -f "$build/app/tessaport-config.exe" ] && programs+=(tessaport-config.exe)
+documents=(README.md LICENSE.txt)
+
+wine=/usr/lib/wine/wine64
+[ -x "$wine" ] || wine=$(command -v wine64 || command -v wine)
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/tessaport-msi-test.XXXXXX")
+export WINEPREFIX=$scratch/prefix WINEARCH=win64 WINEDEBUG=-all
+export DISPLAY='' WAYLAND_DISPLAY='' WINEDLLOVERRIDES='mscoree,mshtml='
+cleanup() {
+    wineserver -k >/dev/null 2>&1
+    wineserver -w >/dev/null 2>&1
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+passed=0
+failed=0
+check() { # name command...
+    local name=$1
+    shift
+    if "$@"; then
+        echo "windows-packages: $name ... Passed"
+        passed=$((passed + 1))
+    else
+        echo "windows-packages: $name ... FAILED"
+        failed=$((failed + 1))
+    fi
+}
+say() { echo "  $*" >&2; }
+run_wine() { "$wine" "$@" </dev/null 2>>"$scratch/wine-stderr.log" | tr -d '\r'; }
+sorted() { printf '%s\n' "$@" | sort; }
+
+# --- The zip.
+zip_holds_the_programs() {
+    local listing
+    listing=$(cmake -E tar tf "$zip" | sort)
+    [ "$listing" = "$(sorted "${programs[@]}" "${documents[@]}")" ] ||
+        { say "zip holds: $(tr '\n' ' ' <<<"$listing")"; return 1; }
+}
+check "zip $(basename "$zip") holds ${programs[*]} ${documents[*]}" zip_holds_the_programs
+mkdir "$scratch/unzipped"
+(cd "$scratch/unzipped" && cmake -E tar xf "$zip")
+
+# --- The MSI's tables.
+table() { msiinfo export "$msi" "$1" 2>/dev/null | tr -d '\r' | tail -n +4; }
+msi_tables() {
+    local ok=0 files shortcut
+    files=$(table File | cut -f3 | sort)
+    [ "$files" = "$(sorted "${programs[@]}" "${documents[@]}")" ] ||
+        { say "MSI files: $(tr '\n' ' ' <<<"$files")"; ok=1; }
+    table Property | grep -qx $'UpgradeCode\t{991CB9DA-4970-40EE-A575-6B60E9D24DBF}' ||
+        { say "UpgradeCode is not the fixed one"; ok=1; }
+    table Property | grep -q '^ARPPRODUCTICON' || { say "no icon for the programs list"; ok=1; }
+    [ -z "$(table Registry)" ] || { say "the MSI writes registry values: $(table Registry)"; ok=1; }
+    shortcut=$(table Shortcut | cut -f2,3,5)
+    if [[ " ${programs[*]} " == *" tessaport-config.exe "* ]]; then
+        [ "$shortcut" = $'ProgramMenuFolder\tTessaport Configuration\t[#TessaportConfigExe]' ] ||
+            { say "shortcut: $shortcut"; ok=1; }
+    else
+        [ -z "$shortcut" ] || { say "a shortcut without the window: $shortcut"; ok=1; }
+    fi
+    return $ok
+}
+check "MSI tables: files, fixed UpgradeCode, icon, shortcut, no registry values" msi_tables
+
+# --- Under Wine.
+mkdir "$WINEPREFIX"
+wineserver -p </dev/null >"$scratch/wineserver.log" 2>&1
+if ! "$wine" wineboot --init </dev/null >"$scratch/wineboot.log" 2>&1; then
+    cat "$scratch/wineboot.log" >&2
+    echo "windows-packages: $passed passed, $((failed + 1)) failed"
+    exit 1
+fi
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+unix_path() { "$wine" winepath -u "$1" 2>/dev/null </dev/null | tr -d '\r'; }
+install_dir=$(unix_path 'C:\Program Files\TessaportConfig')
+start_menu=$(unix_path 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs')
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+zip_tool=$scratch/unzipped/tessaport-reg.exe
+
+check "tessaport-reg.exe --version from the zip" \
+    test "$(run_wine "$zip_tool" --version | head -n1)" = "tessaport-reg (TessaportConfig) $version"
+
+# The driver's settings, there before the package and still there after it.
+run_wine "$zip_tool" set Adlink 4 5 6 >/dev/null
+settings_kept() {
+    [ "$(run_wine "$zip_tool" get Adlink)" = \
+        $'NumberOfCards=4\nPIIBeginAddress=5\nPIQBeginAddress=6' ]
+}
+
+# "NAME VALUE" of the installed-programs entry whose DisplayName is ours.
+programs_entry() {
+    run_wine reg query "$uninstall_key" /s |
+        awk '/^HKEY_/ { key = $0 } $1 == "DisplayName" && $0 ~ /Tessaport Configuration/ { print key }'
+}
+
+installs() {
+    local program ok=0
+    run_wine msiexec /i "$(windows_path "$msi")" /qn || { say "msiexec /i failed"; return 1; }
+    for program in "${programs[@]}" "${documents[@]}"; do
+        [ -f "$install_dir/$program" ] || { say "not installed: $program"; ok=1; }
+    done
+    if [[ " ${programs[*]} " == *" tessaport-config.exe "* ]]; then
+        [ -f "$start_menu/Tessaport Configuration.lnk" ] || { say "no Start-menu shortcut"; ok=1; }
+    fi
+    return $ok
+}
+check "msiexec /i /qn installs under Program Files" installs
+check "installed tessaport-reg.exe --version" test \
+    "$(run_wine "$install_dir/tessaport-reg.exe" --version | head -n1)" = \
+    "tessaport-reg (TessaportConfig) $version"
+check "installed tessaport-reg.exe reads the settings" settings_kept
+
+listed_with_version_and_icon() {
+    local keys values icon
+    keys=$(programs_entry)
+    [ "$(wc -l <<<"$keys")" -eq 1 ] && [ -n "$keys" ] || { say "entries: $keys"; return 1; }
+    values=$(run_wine reg query "$keys")
+    grep -qE "DisplayVersion +REG_SZ +${version//./\\.}\$" <<<"$values" || { say "$values"; return 1; }
+    # The list takes the icon from the product's registration, as Windows Installer keeps it.
+    icon=$(run_wine reg query 'HKLM\Software\Classes\Installer\Products' /s |
+        awk '$1 == "ProductIcon" { sub(/^ *ProductIcon +REG_SZ +/, ""); print }')
+    [ -n "$icon" ] && [ -s "$(unix_path "$icon")" ] || { say "no product icon: '$icon'"; return 1; }
+    icotool -l "$(unix_path "$icon")" | grep -q -- '--width=256' ||
+        { say "the product icon has no 256 x 256 image"; return 1; }
+}
+check "installed-programs entry with version $version and an icon" listed_with_version_and_icon
+
+upgrades() {
+    local keys
+    run_wine msiexec /i "$(windows_path "$newer_msi")" /qn || { say "msiexec /i newer failed"; return 1; }
+    keys=$(programs_entry)
+    [ "$(wc -l <<<"$keys")" -eq 1 ] || { say "entries after the upgrade: $keys"; return 1; }
+    run_wine reg query "$keys" | grep -qE "DisplayVersion +REG_SZ +${newer_version//./\\.}\$" ||
+        { say "$(run_wine reg query "$keys")"; return 1; }
+    [ -f "$install_dir/tessaport-reg.exe" ]
+}
+check "a newer MSI replaces the installed one (one entry, version $newer_version)" upgrades
+
+uninstalls() {
+    local left
+    run_wine msiexec /x "$(windows_path "$newer_msi")" /qn || { say "msiexec /x failed"; return 1; }
+    left=$(find "$install_dir" -type f 2>/dev/null)
+    [ -z "$left" ] || { say "left behind: $left"; return 1; }
+    [ ! -e "$start_menu/Tessaport Configuration.lnk" ] || { say "shortcut left behind"; return 1; }
+    [ -z "$(programs_entry)" ] || { say "still listed as installed"; return 1; }
+}
+check "msiexec /x /qn removes files, shortcut and entry" uninstalls
+check "the driver's settings stay after the uninstall" settings_kept
+
+echo "windows-packages: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
