@@ -21,20 +21,9 @@ if dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'installed'; th
     exit 0
 fi
 
-passed=0
-failed=0
-check() { # name command...
-    local name=$1
-    shift
-    if "$@"; then
-        echo "deb: $name ... Passed"
-        passed=$((passed + 1))
-    else
-        echo "deb: $name ... FAILED"
-        failed=$((failed + 1))
-    fi
-}
-say() { echo "  $*" >&2; }
+suite=deb
+# shellcheck source=checks.sh
+source "$(dirname "$0")/checks.sh"
 
 # --- What was there before, put back at the end.
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/tessaport-deb-test.XXXXXX")
@@ -231,5 +220,4 @@ purge_keeps_settings() {
 }
 check "purge removes the programs and keeps the settings file" purge_keeps_settings
 
-echo "deb: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+checks_summary

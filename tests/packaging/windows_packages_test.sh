@@ -31,20 +31,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-passed=0
-failed=0
-check() { # name command...
-    local name=$1
-    shift
-    if "$@"; then
-        echo "windows-packages: $name ... Passed"
-        passed=$((passed + 1))
-    else
-        echo "windows-packages: $name ... FAILED"
-        failed=$((failed + 1))
-    fi
-}
-say() { echo "  $*" >&2; }
+suite=windows-packages
+# shellcheck source=checks.sh
+source "$(dirname "$0")/checks.sh"
 run_wine() { "$wine" "$@" </dev/null 2>>"$scratch/wine-stderr.log" | tr -d '\r'; }
 sorted() { printf '%s\n' "$@" | sort; }
 
@@ -84,11 +73,11 @@ check "MSI tables: files, fixed UpgradeCode, icon, shortcut, no registry values"
 # --- Under Wine.
 mkdir "$WINEPREFIX"
 wineserver -p </dev/null >"$scratch/wineserver.log" 2>&1
-if ! "$wine" wineboot --init </dev/null >"$scratch/wineboot.log" 2>&1; then
-    cat "$scratch/wineboot.log" >&2
-    echo "windows-packages: $passed passed, $((failed + 1)) failed"
-    exit 1
-fi
+wine_prefix_made() {
+    "$wine" wineboot --init </dev/null >"$scratch/wineboot.log" 2>&1 ||
+        { cat "$scratch/wineboot.log" >&2; return 1; }
+}
+check "a fresh Wine prefix" wine_prefix_made || { checks_summary; exit 1; }
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 unix_path() { "$wine" winepath -u "$1" 2>/dev/null </dev/null | tr -d '\r'; }
 install_dir=$(unix_path 'C:\Program Files\TessaportConfig')
@@ -166,5 +155,4 @@ uninstalls() {
 check "msiexec /x /qn removes files, shortcut and entry" uninstalls
 check "the driver's settings stay after the uninstall" settings_kept
 
-echo "windows-packages: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+checks_summary
