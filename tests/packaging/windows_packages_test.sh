@@ -81,7 +81,16 @@ check "a fresh Wine prefix" wine_prefix_made || { checks_summary; exit 1; }
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 unix_path() { "$wine" winepath -u "$1" 2>/dev/null </dev/null | tr -d '\r'; }
 install_dir=$(unix_path 'C:\Program Files\TessaportConfig')
-start_menu=$(unix_path 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs')
+# Windows puts a per-machine install's shortcut in the common Start menu; Wine in the user's.
+start_menus=("$(unix_path 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs')"
+    "$(unix_path "$("$wine" cmd /c echo %APPDATA% </dev/null 2>/dev/null | tr -d '\r')")/Microsoft/Windows/Start Menu/Programs")
+shortcut_present() {
+    local menu
+    for menu in "${start_menus[@]}"; do
+        [ -f "$menu/Tessaport Configuration.lnk" ] && return 0
+    done
+    return 1
+}
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 zip_tool=$scratch/unzipped/tessaport-reg.exe
 
@@ -108,7 +117,7 @@ installs() {
         [ -f "$install_dir/$program" ] || { say "not installed: $program"; ok=1; }
     done
     if [[ " ${programs[*]} " == *" tessaport-config.exe "* ]]; then
-        [ -f "$start_menu/Tessaport Configuration.lnk" ] || { say "no Start-menu shortcut"; ok=1; }
+        shortcut_present || { say "no Start-menu shortcut"; ok=1; }
     fi
     return $ok
 }
@@ -149,7 +158,7 @@ uninstalls() {
     run_wine msiexec /x "$(windows_path "$newer_msi")" /qn || { say "msiexec /x failed"; return 1; }
     left=$(find "$install_dir" -type f 2>/dev/null)
     [ -z "$left" ] || { say "left behind: $left"; return 1; }
-    [ ! -e "$start_menu/Tessaport Configuration.lnk" ] || { say "shortcut left behind"; return 1; }
+    ! shortcut_present || { say "shortcut left behind"; return 1; }
     [ -z "$(programs_entry)" ] || { say "still listed as installed"; return 1; }
 }
 check "msiexec /x /qn removes files, shortcut and entry" uninstalls
