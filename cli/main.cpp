@@ -60,7 +60,8 @@ void PrintHelp(std::ostream &out) {
         << DescribeSettingsLocation()
         << "\n\nexit status:\n"
            "  0  success\n"
-           "  1  the registry could not be read or written (the reason is printed)\n"
+           "  1  the registry could not be read or written, or the output not printed\n"
+           "     (the reason is printed)\n"
            "  2  usage error, or a value outside its list\n";
 }
 
