@@ -15,7 +15,7 @@ jobs=${TESSAPORT_JOBS:-$(nproc)}
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake --no-warn-unused-cli -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake ${TESSAPORT_WINDOWS_CMAKE_ARGS:--DTESSAPORT_BUILD_GUI=OFF} \
+        -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake ${TESSAPORT_WINDOWS_CMAKE_ARGS:-} \
         >/dev/null
 fi
 cmake --build "$build" -j "$jobs" >/dev/null
