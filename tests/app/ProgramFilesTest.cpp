@@ -179,21 +179,29 @@ TEST_P(ProgramFilesTest, ImportsOnlySystemDlls) {
     }
 }
 
-TEST_P(ProgramFilesTest, CarriesTheSixteenColourIcon) {
+// The 16-colour 32 x 32 image, and the sizes a small title bar, a high-DPI one and Explorer's
+// large views take (256 is stored as 0).
+TEST_P(ProgramFilesTest, CarriesTheSixteenColourIconAndTheOtherSizes) {
     const Resources resources(*GetParam().path);
     ASSERT_TRUE(resources.Loaded());
     const std::string group = resources.Bytes(MAKEINTRESOURCEA(14), MAKEINTRESOURCEA(1));
-    ASSERT_GE(group.size(), 6 + sizeof(IconDirectoryEntry));
+    ASSERT_GE(group.size(), 6u);
     WORD count = 0;
     std::memcpy(&count, group.data() + 4, sizeof count);
-    ASSERT_EQ(count, 1);
-    IconDirectoryEntry entry{};
-    std::memcpy(&entry, group.data() + 6, sizeof entry);
-    EXPECT_EQ(entry.width, 32);
-    EXPECT_EQ(entry.height, 32);
-    EXPECT_EQ(entry.colourCount, 16);
-    EXPECT_EQ(entry.bitCount, 4);
-    EXPECT_FALSE(resources.Bytes(MAKEINTRESOURCEA(3), MAKEINTRESOURCEA(entry.id)).empty());
+    ASSERT_EQ(group.size(), 6 + count * sizeof(IconDirectoryEntry));
+    bool sixteenColours = false;
+    std::set<int> widths;
+    for (WORD i = 0; i < count; ++i) {
+        IconDirectoryEntry entry{};
+        std::memcpy(&entry, group.data() + 6 + i * sizeof entry, sizeof entry);
+        widths.insert(entry.width);
+        sixteenColours = sixteenColours || (entry.width == 32 && entry.height == 32 &&
+                                            entry.colourCount == 16 && entry.bitCount == 4);
+        EXPECT_FALSE(resources.Bytes(MAKEINTRESOURCEA(3), MAKEINTRESOURCEA(entry.id)).empty())
+            << "image " << entry.id;
+    }
+    EXPECT_TRUE(sixteenColours);
+    EXPECT_EQ(widths, (std::set<int>{0, 16, 32, 48}));
 }
 
 TEST_P(ProgramFilesTest, CarriesItsVersionBlock) {
