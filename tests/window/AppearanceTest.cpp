@@ -2,7 +2,7 @@
 #include "QtNative.h"
 #include "ScratchRegistry.h"
 #include "TfrmMainForm.h"
-#include "WindowTestSupport.h"
+#include "UserInput.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
