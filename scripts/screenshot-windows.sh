@@ -16,22 +16,12 @@ cmake --build "$build" --target tessaport-config >/dev/null
 
 # shellcheck source=../tests/window/x_session.sh
 source tests/window/x_session.sh
-wine=$(command -v wine64 || true)
-[ -n "$wine" ] || wine=/usr/lib/wine/wine64
-export WINEPREFIX=$work/prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
-stop_wine() {
-    wineserver -k >/dev/null 2>&1 || true
-    wineserver -w >/dev/null 2>&1 || true
-    cleanup
-}
-trap stop_wine EXIT
+# shellcheck source=../tests/window/wine_session.sh
+source tests/window/wine_session.sh
 
 start_x_session 800x600
 [ $window_manager = yes ] || fail "xfwm4 is needed for the window's frame"
-mkdir "$WINEPREFIX"
-wineserver -p </dev/null >"$work/wineserver.log" 2>&1
-"$wine" wineboot --init </dev/null >"$work/wineboot.log" 2>&1
-cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+start_wine_prefix
 for value in NumberOfCards:3 PIIBeginAddress:10 PIQBeginAddress:20; do
     "$wine" reg add 'HKLM\Software\Korvanta\Tessaport\Advantech' /v "${value%%:*}" /t REG_DWORD \
         /d "${value#*:}" /f /reg:32 </dev/null >/dev/null 2>&1

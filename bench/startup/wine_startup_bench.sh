@@ -25,21 +25,11 @@ x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -s -static -municode -mwindows \
 
 # shellcheck source=../../tests/window/x_session.sh
 source tests/window/x_session.sh
-wine=$(command -v wine64 || true)
-[ -n "$wine" ] || wine=/usr/lib/wine/wine64
-export WINEPREFIX=$work/prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
-stop_wine() {
-    wineserver -k >/dev/null 2>&1 || true
-    wineserver -w >/dev/null 2>&1 || true
-    cleanup
-}
-trap stop_wine EXIT
+# shellcheck source=../../tests/window/wine_session.sh
+source tests/window/wine_session.sh
 
 start_x_session 1024x768
-mkdir "$WINEPREFIX"
-wineserver -p </dev/null >"$work/wineserver.log" 2>&1
-"$wine" wineboot --init </dev/null >"$work/wineboot.log" 2>&1
-cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+start_wine_prefix
 # Settings to load, as on a configured machine.
 for value in NumberOfCards:3 PIIBeginAddress:10 PIQBeginAddress:20; do
     "$wine" reg add 'HKLM\Software\Korvanta\Tessaport\Advantech' /v "${value%%:*}" /t REG_DWORD \

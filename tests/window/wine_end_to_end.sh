@@ -13,16 +13,8 @@ title='Tessaport Configuration'
 settings_key='HKLM\Software\Korvanta\Tessaport'
 # shellcheck source=x_session.sh
 source "$(dirname "$0")/x_session.sh"
-
-wine=$(command -v wine64 || true)
-[ -n "$wine" ] || { [ -x /usr/lib/wine/wine64 ] && wine=/usr/lib/wine/wine64; } || wine=wine
-export WINEPREFIX=$work/prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
-stop_wine() {
-    wineserver -k >/dev/null 2>&1 || true
-    wineserver -w >/dev/null 2>&1 || true
-    cleanup
-}
-trap stop_wine EXIT
+# shellcheck source=wine_session.sh
+source "$(dirname "$0")/wine_session.sh"
 
 run_wine() { "$wine" "$@" </dev/null 2>>"$work/wine.log" | tr -d '\r'; }
 # "NAME TYPE DATA" for each value of a key, as reg query prints it.
@@ -31,11 +23,7 @@ query_values() { run_wine reg query "$1" "${@:2}" | awk 'NF == 3 && $2 ~ /^REG_/
 start_x_session 1024x768
 echo "display $DISPLAY, window manager: $window_manager"
 
-mkdir "$WINEPREFIX"
-wineserver -p </dev/null >"$work/wineserver.log" 2>&1
-"$wine" wineboot --init </dev/null >"$work/wineboot.log" 2>&1 || fail "wineboot: $(cat "$work/wineboot.log")"
-# Wine's own bitmap fonts, "MS Sans Serif" among them; a new prefix has none.
-cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+start_wine_prefix
 
 # Adlink has settings; Advantech, the provider shown first, has none yet.
 run_wine "$tool" set Adlink 1 2 3 >/dev/null
