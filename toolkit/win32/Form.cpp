@@ -17,16 +17,8 @@ constexpr wchar_t kFormClass[] = L"TessaportForm";
 constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 // Tab moves into and out of the controls.
 constexpr DWORD kFormExStyle = WS_EX_CONTROLPARENT;
-// Entries shown at once in an open list.
-constexpr int kVisibleEntries = 8;
-// A closed list is this much taller than its selection field (the field's border).
-constexpr int kListFieldBorder = 6;
 
 LRESULT CALLBACK FormProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-HINSTANCE Instance() {
-    return ::GetModuleHandleW(nullptr);
-}
 
 void RegisterFormClass() {
     static const ATOM atom = [] {
@@ -61,43 +53,6 @@ HFONT CreateScaledFont(const std::wstring &face, int height, UINT dpi) {
         throw EToolkitError("The font " + Utf8(face) + " cannot be created.");
     }
     return handle;
-}
-
-int CaptionWidth(HWND control, HFONT font) {
-    const int length = ::GetWindowTextLengthW(control);
-    std::wstring caption(static_cast<std::size_t>(length) + 1, L'\0');
-    ::GetWindowTextW(control, caption.data(), length + 1);
-    HDC context = ::GetDC(control);
-    HGDIOBJ previous = ::SelectObject(context, font);
-    SIZE size{};
-    ::GetTextExtentPoint32W(context, caption.c_str(), length, &size);
-    ::SelectObject(context, previous);
-    ::ReleaseDC(control, context);
-    return size.cx;
-}
-
-void LayOutControl(const TForm::Impl &form, const TControl::Impl &control) {
-    const UINT dpi = form.dpi;
-    ::SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(form.controlFont.Get()),
-                   FALSE);
-    int width = Scaled(control.design.width, dpi);
-    int height = Scaled(control.design.height, dpi);
-    if (control.kind == NativeKind::Label) {
-        // Fits its caption and keeps its left edge.
-        width = CaptionWidth(control.hwnd, form.controlFont.Get());
-    } else if (control.kind == NativeKind::ComboBox) {
-        // The value asked for, not one read back: Wine reads back a little more than it was given.
-        ::SendMessageW(control.hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
-                       height - kListFieldBorder);
-        const int entry = Scaled(control.entryHeight, dpi);
-        if (entry > 0) {
-            ::SendMessageW(control.hwnd, CB_SETITEMHEIGHT, 0, entry);
-        }
-        // A list's window height includes its open list.
-        height += entry * kVisibleEntries + 2;
-    }
-    ::SetWindowPos(control.hwnd, nullptr, Scaled(control.design.left, dpi),
-                   Scaled(control.design.top, dpi), width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // Fonts, frame and controls at a resolution: on creation, and when the window moves to a
@@ -255,91 +210,6 @@ void TForm::Close() {
     if (impl_->endsApplication) {
         ::PostQuitMessage(0);
     }
-}
-
-namespace {
-
-std::unique_ptr<TControl::Impl> CreateNative(TForm::Impl &form, const wchar_t *className,
-                                             DWORD style, NativeKind kind,
-                                             const ControlDescription &description) {
-    auto control = std::make_unique<TControl::Impl>();
-    control->kind = kind;
-    control->name = std::string(description.name);
-    control->design = description.bounds;
-    control->entryHeight = description.entryHeight;
-    const int id = form.nextControlId++;
-    control->hwnd = ::CreateWindowExW(
-        0, className, Utf16(description.caption).c_str(),
-        WS_CHILD | WS_VISIBLE | style | (description.enabled ? 0 : WS_DISABLED), 0, 0, 0, 0,
-        form.hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Instance(), nullptr);
-    if (!control->hwnd) {
-        throw EToolkitError("The control " + control->name + " cannot be created.");
-    }
-    // Last in z-order, so that z-order, and with it the tab order, is the creation order, and
-    // a label comes just before the control it names.
-    ::SetWindowPos(control->hwnd, HWND_BOTTOM, 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    ::SetWindowLongPtrW(control->hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control.get()));
-    form.controls.push_back(control.get());
-    LayOutControl(form, *control);
-    return control;
-}
-
-} // namespace
-
-TLabel &TForm::AddLabel(const ControlDescription &description) {
-    auto control = std::make_unique<TLabel>(
-        CreateNative(*impl_, WC_STATICW, SS_LEFT | SS_NOPREFIX, NativeKind::Label, description));
-    TLabel &result = *control;
-    controls_.push_back(std::move(control));
-    return result;
-}
-
-TComboBox &TForm::AddComboBox(const ControlDescription &description) {
-    auto control = std::make_unique<TComboBox>(
-        CreateNative(*impl_, WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP,
-                     NativeKind::ComboBox, description));
-    TComboBox &result = *control;
-    if (description.entries) {
-        for (const std::string &entry : description.entries()) {
-            result.AddItem(entry);
-        }
-    }
-    // CB_SETCURSEL sends no CBN_SELCHANGE: only the user's pick comes here.
-    result.Native().command = [&result](WORD notification) {
-        if (notification == CBN_SELCHANGE && result.OnChange) {
-            result.OnChange();
-        }
-    };
-    controls_.push_back(std::move(control));
-    return result;
-}
-
-TCheckBox &TForm::AddCheckBox(const ControlDescription &description) {
-    auto control = std::make_unique<TCheckBox>(CreateNative(
-        *impl_, WC_BUTTONW, BS_AUTOCHECKBOX | WS_TABSTOP, NativeKind::CheckBox, description));
-    TCheckBox &result = *control;
-    result.Native().command = [&result](WORD notification) {
-        if (notification == BN_CLICKED && result.OnClick) {
-            result.OnClick();
-        }
-    };
-    controls_.push_back(std::move(control));
-    return result;
-}
-
-TButton &TForm::AddButton(const ControlDescription &description) {
-    // BS_PUSHBUTTON, never BS_DEFPUSHBUTTON: Enter does not press it.
-    auto control = std::make_unique<TButton>(CreateNative(
-        *impl_, WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, NativeKind::Button, description));
-    TButton &result = *control;
-    result.Native().command = [&result](WORD notification) {
-        if (notification == BN_CLICKED && result.OnClick) {
-            result.OnClick();
-        }
-    };
-    controls_.push_back(std::move(control));
-    return result;
 }
 
 } // namespace tessaport

@@ -15,23 +15,22 @@
 #include "TForm.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 #include <windows.h>
 
 namespace tessaport {
 
-// The kinds the back end tells apart when it lays a control out.
-enum class NativeKind { Label, ComboBox, CheckBox, Button };
-
 struct TControl::Impl {
     HWND hwnd = nullptr;
-    NativeKind kind = NativeKind::Label;
     std::string name;
     // As described, at 96 dpi; a label's width follows its caption.
     Bounds design;
     // Lists: the height of an entry in the open list, at 96 dpi.
     int entryHeight = 0;
+    // Places and sizes the control at its window's resolution; each kind of control has its own.
+    void (*layOut)(const TForm::Impl &form, const TControl::Impl &control) = nullptr;
     // Called with the notification code of each WM_COMMAND the control sends its window.
     std::function<void(WORD)> command;
 };
@@ -88,5 +87,21 @@ void DispatchForWindow(const MSG &message);
 
 // Pixels at the window's resolution for a 96-dpi design value.
 int Scaled(int design, UINT dpi);
+
+HINSTANCE Instance();
+std::string WindowText(HWND window);
+
+// Creates a child control of the window from its description, last in the tab order, and lays
+// it out with `layOut`.
+std::unique_ptr<TControl::Impl>
+CreateNativeControl(TForm::Impl &form, const wchar_t *className, DWORD style,
+                    const ControlDescription &description,
+                    void (*layOut)(const TForm::Impl &, const TControl::Impl &));
+// Gives the control the window's control font, then lays it out.
+void LayOutControl(const TForm::Impl &form, const TControl::Impl &control);
+// Puts the control at its designed place, with the given size in pixels.
+void PlaceControl(const TForm::Impl &form, const TControl::Impl &control, int width, int height);
+// The designed place and size, scaled.
+void PlaceAsDesigned(const TForm::Impl &form, const TControl::Impl &control);
 
 } // namespace tessaport

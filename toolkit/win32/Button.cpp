@@ -1,0 +1,27 @@
+#include "TButton.h"
+#include "TForm.h"
+#include "Win32Native.h"
+
+#include <commctrl.h>
+
+namespace tessaport {
+
+std::string TButton::Caption() const {
+    return WindowText(Native().hwnd);
+}
+
+TButton &TForm::AddButton(const ControlDescription &description) {
+    // BS_PUSHBUTTON, never BS_DEFPUSHBUTTON: Enter does not press it.
+    auto control = std::make_unique<TButton>(CreateNativeControl(
+        *impl_, WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, description, PlaceAsDesigned));
+    TButton &result = *control;
+    result.Native().command = [&result](WORD notification) {
+        if (notification == BN_CLICKED && result.OnClick) {
+            result.OnClick();
+        }
+    };
+    controls_.push_back(std::move(control));
+    return result;
+}
+
+} // namespace tessaport

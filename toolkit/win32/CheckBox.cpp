@@ -1,0 +1,35 @@
+#include "TCheckBox.h"
+#include "TForm.h"
+#include "Win32Native.h"
+
+#include <commctrl.h>
+
+namespace tessaport {
+
+std::string TCheckBox::Caption() const {
+    return WindowText(Native().hwnd);
+}
+
+bool TCheckBox::Checked() const {
+    return ::SendMessageW(Native().hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void TCheckBox::SetChecked(bool checked) {
+    // BM_SETCHECK sends no BN_CLICKED, so OnClick is not raised.
+    ::SendMessageW(Native().hwnd, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+TCheckBox &TForm::AddCheckBox(const ControlDescription &description) {
+    auto control = std::make_unique<TCheckBox>(CreateNativeControl(
+        *impl_, WC_BUTTONW, BS_AUTOCHECKBOX | WS_TABSTOP, description, PlaceAsDesigned));
+    TCheckBox &result = *control;
+    result.Native().command = [&result](WORD notification) {
+        if (notification == BN_CLICKED && result.OnClick) {
+            result.OnClick();
+        }
+    };
+    controls_.push_back(std::move(control));
+    return result;
+}
+
+} // namespace tessaport
