@@ -8,8 +8,10 @@
 
 #include <QFont>
 #include <QPointer>
+#include <QString>
 #include <QWidget>
 #include <memory>
+#include <string_view>
 
 class QLabel;
 
@@ -33,6 +35,15 @@ struct TForm::Impl {
 struct TApplication::Impl {
     std::unique_ptr<NotifyingApplication> application;
 };
+
+QString ToQString(std::string_view text);
+
+// Common to every control: name, font, place and enabled state.
+void Place(QWidget &widget, const ControlDescription &description, const QFont &font);
+
+// Focusable controls join the tab chain in the order they are created; a label just before one
+// becomes its buddy, which is what screen readers announce as the control's name.
+void Chain(TForm::Impl &form, QWidget &widget);
 
 inline QWidget &NativeWidget(const TForm &form) {
     return *form.Native().window;

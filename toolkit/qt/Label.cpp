@@ -1,0 +1,26 @@
+#include "QtNative.h"
+#include "TLabel.h"
+
+#include <QLabel>
+
+namespace tessaport {
+
+std::string TLabel::Caption() const {
+    return static_cast<QLabel &>(NativeWidget(*this)).text().toStdString();
+}
+
+TLabel &TForm::AddLabel(const ControlDescription &description) {
+    auto *label = new QLabel(ToQString(description.caption), impl_->window.get());
+    Place(*label, description, impl_->controlFont);
+    label->setFocusPolicy(Qt::NoFocus);
+    // Fits its caption and keeps its left edge, so a stand-in font that runs wider than the
+    // design font is not cut off.
+    label->resize(label->fontMetrics().horizontalAdvance(label->text()), label->height());
+    impl_->pendingLabel = label;
+    auto control = std::make_unique<TLabel>(std::make_unique<TControl::Impl>(label));
+    TLabel &result = *control;
+    controls_.push_back(std::move(control));
+    return result;
+}
+
+} // namespace tessaport
