@@ -44,9 +44,15 @@ struct ControlDescription {
     std::string_view caption;
     Bounds bounds;
     bool enabled = true;
-    // Drop-down lists: the entries, and the height of each entry in the open list.
+    // Drop-down lists: the entries, the height of each entry in the open list, and how many
+    // entries the open list shows at once; it scrolls for the rest. Where the screen has no room
+    // for that many below or above the list, it shows fewer rather than covering its own box.
+    // Ten lists of 20-pixel entries fit below or above a list anywhere in a 316-pixel-high window
+    // on a 1024 x 768 screen, at 100 % and at 150 %, taskbar included; Windows' own thirty fit
+    // neither way there. Ten is also enough that a few turns of the wheel reach any of fifty.
     std::vector<std::string> (*entries)() = nullptr;
     int entryHeight = 0;
+    int visibleEntries = 10;
 };
 
 } // namespace tessaport

@@ -8,7 +8,10 @@
 #include "UserInput.h"
 #include "Win32Native.h"
 
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -151,7 +154,7 @@ TEST_F(Win32AppearanceTest, EveryControlHasItsRectangle) {
     }
 }
 
-TEST_F(Win32AppearanceTest, LabelsFitTheirCaptionsAndKeepTheirLeftEdge) {
+TEST_F(Win32AppearanceTest, LabelsFitTheirCaptionsAndMeetTheirLists) {
     struct Place {
         const TLabel *label;
         RECT rect;
@@ -166,7 +169,13 @@ TEST_F(Win32AppearanceTest, LabelsFitTheirCaptionsAndKeepTheirLeftEdge) {
     for (const Place &place : places) {
         HWND label = Hwnd(place.label);
         const RECT actual = PlaceOf(label);
-        EXPECT_EQ(actual.left, place.rect.left) << place.label->Name();
+        // At 96 dpi the left edge stays; elsewhere the right edge, where the list begins.
+        if (ScreenDpi() == 96) {
+            EXPECT_EQ(actual.left, place.rect.left) << place.label->Name();
+        } else {
+            // Every label of the design ends at x = 153.
+            EXPECT_EQ(actual.right, At(153)) << place.label->Name();
+        }
         EXPECT_EQ(actual.top, place.rect.top) << place.label->Name();
         EXPECT_EQ(actual.bottom - actual.top, place.rect.bottom - place.rect.top);
         HGDIOBJ previous = ::SelectObject(
@@ -188,20 +197,97 @@ TEST_F(Win32AppearanceTest, LabelsFitTheirCaptionsAndKeepTheirLeftEdge) {
 }
 
 TEST_F(Win32AppearanceTest, ControlsUseTheirOwnFontAndTheWindowItsSmallerOne) {
+    // The design's bitmap face at 96 dpi; its outline form where it has to grow.
+    const std::wstring face = ScreenDpi() == 96 ? L"MS Sans Serif" : L"Microsoft Sans Serif";
     const LOGFONTW windowFont = FontOf(form_);
-    EXPECT_EQ(std::wstring(windowFont.lfFaceName), L"MS Sans Serif");
+    EXPECT_EQ(std::wstring(windowFont.lfFaceName), face);
     EXPECT_EQ(windowFont.lfHeight, At(-11));
 
     HWND child = ::GetWindow(form_, GW_CHILD);
     int controls = 0;
     for (; child; child = ::GetWindow(child, GW_HWNDNEXT), ++controls) {
         const LOGFONTW font = FontOf(child);
-        EXPECT_EQ(std::wstring(font.lfFaceName), L"MS Sans Serif") << controls;
+        EXPECT_EQ(std::wstring(font.lfFaceName), face) << controls;
         EXPECT_EQ(font.lfHeight, At(-16)) << controls;
         EXPECT_EQ(font.lfWeight, FW_NORMAL);
         EXPECT_FALSE(font.lfItalic || font.lfUnderline || font.lfStrikeOut);
     }
     EXPECT_EQ(controls, 11);
+}
+
+namespace {
+
+// The height in pixels of the ink of a text drawn in a font, on white, and the face drawn.
+int InkHeight(HFONT font, const std::wstring &text, std::wstring *face = nullptr) {
+    constexpr int kWidth = 600;
+    constexpr int kHeight = 120;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = kWidth;
+    info.bmiHeader.biHeight = -kHeight;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void *bits = nullptr;
+    HDC context = ::CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = ::CreateDIBSection(context, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previousBitmap = ::SelectObject(context, bitmap);
+    HGDIOBJ previousFont = ::SelectObject(context, font);
+    RECT all{0, 0, kWidth, kHeight};
+    ::FillRect(context, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    ::SetTextColor(context, RGB(0, 0, 0));
+    ::SetBkMode(context, TRANSPARENT);
+    ::TextOutW(context, 10, 10, text.c_str(), static_cast<int>(text.size()));
+    ::GdiFlush();
+    if (face) {
+        wchar_t name[LF_FACESIZE] = {};
+        ::GetTextFaceW(context, LF_FACESIZE, name);
+        *face = name;
+    }
+    int top = -1;
+    int bottom = -1;
+    const auto *pixels = static_cast<const std::uint32_t *>(bits);
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            // Half-dark or darker counts as ink, whether or not the face is smoothed.
+            if ((pixels[y * kWidth + x] & 0xFF) < 0x80) {
+                top = top < 0 ? y : top;
+                bottom = y;
+                break;
+            }
+        }
+    }
+    ::SelectObject(context, previousFont);
+    ::SelectObject(context, previousBitmap);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(context);
+    return top < 0 ? 0 : bottom - top + 1;
+}
+
+} // namespace
+
+// The text as drawn grows with the screen: each caption in its control's font is as much taller
+// than in the design font at 96 dpi as the screen's resolution is finer, within two pixels.
+TEST_F(Win32AppearanceTest, TextIsDrawnAtTheScreensScale) {
+    LOGFONTW design{};
+    design.lfHeight = -16;
+    design.lfWeight = FW_NORMAL;
+    design.lfCharSet = DEFAULT_CHARSET;
+    std::wcscpy(design.lfFaceName, L"MS Sans Serif");
+    HFONT designFont = ::CreateFontIndirectW(&design);
+    for (const TControl *control :
+         std::vector<const TControl *>{window_->lblProvider, window_->Label1, window_->Label2,
+                                       window_->Label3, window_->chkEditMode, window_->btnSave}) {
+        const std::wstring caption = Text(Hwnd(control));
+        auto font = reinterpret_cast<HFONT>(::SendMessageW(Hwnd(control), WM_GETFONT, 0, 0));
+        const int designHeight = InkHeight(designFont, caption);
+        std::wstring face;
+        const int drawn = InkHeight(font, caption, &face);
+        ASSERT_GT(designHeight, 0) << control->Name();
+        std::printf("%s: %d pixels high in %ls at %u dpi, %d at 96 dpi\n", control->Name().c_str(),
+                    drawn, face.c_str(), ScreenDpi(), designHeight);
+        EXPECT_NEAR(drawn, At(designHeight), 2) << control->Name();
+    }
+    ::DeleteObject(designFont);
 }
 
 TEST_F(Win32AppearanceTest, ListsArePickOnlyWithTwentyPixelEntries) {
@@ -285,6 +371,8 @@ TEST_F(Win32AppearanceTest, TheCloseBoxClosesLikeExit) {
     ProcessEvents();
 
     EXPECT_FALSE(window_->Visible());
+    // Hidden like Exit, not destroyed behind the program's back.
+    EXPECT_TRUE(::IsWindow(form_));
     EXPECT_FALSE(registry_.KeyExists("Software\\Korvanta\\Tessaport\\Advantech"));
 }
 

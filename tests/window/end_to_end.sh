@@ -2,16 +2,20 @@
 # The real program on a real X server, driven as a person would: Xvfb, a window manager when
 # one is installed, and xdotool for the mouse and keyboard. Checks what the X server and the
 # window manager see, saves through the window and reads the result back with tessaport-reg.
-# usage: end_to_end.sh TESSAPORT_CONFIG TESSAPORT_REG
+# usage: end_to_end.sh TESSAPORT_CONFIG TESSAPORT_REG [SCREEN, default 1024x768]
 set -euo pipefail
 
 program=$1
 tool=$2
+screen=${3:-1024x768}
 title='Tessaport Configuration'
 # shellcheck source=x_session.sh
 source "$(dirname "$0")/x_session.sh"
+# shellcheck source=list_checks.sh
+source "$(dirname "$0")/list_checks.sh"
 
-start_x_session 1024x768
+start_x_session "$screen"
+echo "screen $screen"
 echo "display $DISPLAY"
 echo "window manager: $window_manager"
 
@@ -78,11 +82,17 @@ fi
 echo "frame: at $frame_left,$frame_top, client ${width}x$height, fixed, close box only"
 
 # --- Driving it. Positions are the controls' centres in the client area.
-click() { xdotool mousemove --window "$wid" "$1" "$2" click 1; }
+at() { echo "$1"; }
+settle() { sleep 0.2; }
+click() { xdotool mousemove --window "$wid" "$1" "$2" click 1 && settle; }
 click_edit_mode() { click 64 197; }
 click_save() { click 165 252; }
 click_exit() { click 301 252; }
-keys() { xdotool key --delay 20 "$@"; }
+keys() { xdotool key --delay 20 "$@" && settle; }
+# "N DI DO" as stored for a provider.
+stored() { "$tool" get "$1" 2>/dev/null | cut -d= -f2 | paste -sd' '; }
+# Keys go to the window that has the focus: after a message box, wait until it is ours again.
+window_has_focus() { [ "$(xdotool getwindowfocus -f 2>/dev/null)" = "$wid" ]; }
 repeat() { local n=$1 key=$2 out=(); for ((i = 0; i < n; i++)); do out+=("$key"); done; echo "${out[@]}"; }
 
 if [ $window_manager = yes ]; then
@@ -99,6 +109,7 @@ xprop -id "$box" WM_TRANSIENT_FOR | grep -qi "$(printf '0x%x' "$wid")" ||
 keys Return
 box_gone() { ! visible_windows | grep -qx "$box"; }
 wait_until 30 box_gone || fail "the message box did not close on Enter"
+wait_until 30 window_has_focus || fail "the window did not get the focus back"
 [ -z "$("$tool" get Advantech 2>/dev/null)" ] || fail "a refused save wrote something"
 echo "refused save: message box shown and dismissed, nothing written"
 
@@ -110,10 +121,12 @@ click_save
 expected=$'NumberOfCards=3\nPIIBeginAddress=10\nPIQBeginAddress=20'
 saved() { [ "$("$tool" get Advantech 2>/dev/null)" = "$expected" ]; }
 wait_until 30 saved || fail "the hive holds: $("$tool" get Advantech 2>&1)"
-[ "$("$tool" get Adlink)" = $'NumberOfCards=1\nPIIBeginAddress=2\nPIQBeginAddress=3' ] ||
+[ "$(stored Adlink)" = "1 2 3" ] ||
     fail "Adlink's settings changed"
 [ -z "$(visible_windows | grep -vx "$wid")" ] || fail "a successful save showed a message"
 echo "save: Advantech holds 3, 10, 20"
+
+check_lists "3 10 20"
 
 # Exit closes the window and the program ends normally.
 click_exit

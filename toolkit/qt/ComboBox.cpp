@@ -2,11 +2,27 @@
 #include "QtNative.h"
 #include "TComboBox.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QProxyStyle>
 
 namespace tessaport {
 
 namespace {
+
+// Some styles, this machine's Fusion among them, open a list centred on its current entry and
+// so over its own box, where the mouse button's release picks an entry nobody chose. Lists here
+// open below their box, or above it where there is no room below, as on Windows.
+class ListBesideBoxStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override {
+        if (hint == SH_ComboBox_Popup) {
+            return 0;
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 QComboBox &List(const TComboBox &list) {
     return static_cast<QComboBox &>(NativeWidget(list));
@@ -41,6 +57,13 @@ TComboBox &TForm::AddComboBox(const ControlDescription &description) {
     auto *list = new QComboBox(impl_->window.get());
     Place(*list, description, impl_->controlFont);
     list->setEditable(false);
+    auto *style = new ListBesideBoxStyle;
+    // QWidget::setStyle does not take ownership.
+    style->setParent(list);
+    list->setStyle(style);
+    list->setMaxVisibleItems(description.visibleEntries);
+    // Such styles also hide the open list's scroll bar.
+    list->view()->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     if (description.entries) {
         for (const std::string &entry : description.entries()) {
             list->addItem(QString::fromStdString(entry));

@@ -39,6 +39,7 @@ CreateNativeControl(TForm::Impl &form, const wchar_t *className, DWORD style,
     control->name = std::string(description.name);
     control->design = description.bounds;
     control->entryHeight = description.entryHeight;
+    control->visibleEntries = description.visibleEntries;
     control->layOut = layOut;
     const int id = form.nextControlId++;
     control->hwnd = ::CreateWindowExW(

@@ -1,5 +1,6 @@
 #include "Dialogs.h"
 #include "Dpi.h"
+#include "Font.h"
 #include "Utf16.h"
 #include "Win32Native.h"
 
@@ -39,20 +40,6 @@ void RegisterFormClass() {
     if (!atom) {
         throw EToolkitError("The window class cannot be registered.");
     }
-}
-
-HFONT CreateScaledFont(const std::wstring &face, int height, UINT dpi) {
-    LOGFONTW font{};
-    font.lfHeight = Scaled(height, dpi);
-    font.lfWeight = FW_NORMAL;
-    font.lfCharSet = DEFAULT_CHARSET;
-    font.lfQuality = DEFAULT_QUALITY;
-    std::wcsncpy(font.lfFaceName, face.c_str(), LF_FACESIZE - 1);
-    HFONT handle = ::CreateFontIndirectW(&font);
-    if (!handle) {
-        throw EToolkitError("The font " + Utf8(face) + " cannot be created.");
-    }
-    return handle;
 }
 
 // Fonts, frame and controls at a resolution: on creation, and when the window moves to a

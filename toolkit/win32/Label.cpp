@@ -21,10 +21,16 @@ int CaptionWidth(HWND control, HFONT font) {
     return size.cx;
 }
 
-// Fits its caption and keeps its left edge.
+// Fits its caption. At 96 dpi it keeps its left edge, as designed; at other resolutions the
+// caption's width does not scale exactly with the font, and the label keeps its right edge
+// instead, so that it still ends where the control it names begins.
 void LayOutLabel(const TForm::Impl &form, const TControl::Impl &control) {
-    PlaceControl(form, control, CaptionWidth(control.hwnd, form.controlFont.Get()),
-                 Scaled(control.design.height, form.dpi));
+    const int width = CaptionWidth(control.hwnd, form.controlFont.Get());
+    const Bounds &design = control.design;
+    const int left =
+        form.dpi == 96 ? design.left : Scaled(design.left + design.width, form.dpi) - width;
+    ::SetWindowPos(control.hwnd, nullptr, left, Scaled(design.top, form.dpi), width,
+                   Scaled(design.height, form.dpi), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 } // namespace

@@ -27,8 +27,9 @@ struct TControl::Impl {
     std::string name;
     // As described, at 96 dpi; a label's width follows its caption.
     Bounds design;
-    // Lists: the height of an entry in the open list, at 96 dpi.
+    // Lists: the height of an entry in the open list, at 96 dpi, and how many it shows at once.
     int entryHeight = 0;
+    int visibleEntries = 0;
     // Places and sizes the control at its window's resolution; each kind of control has its own.
     void (*layOut)(const TForm::Impl &form, const TControl::Impl &control) = nullptr;
     // Called with the notification code of each WM_COMMAND the control sends its window.
