@@ -157,15 +157,21 @@ for check in check_linux_hive_imports check_windows_export_reads check_edited_ex
     fi
 done
 
-# The real window under Wine on an X server, in a Wine prefix of its own.
+# The real window under Wine on an X server, in a Wine prefix of its own: a small screen at 100 %
+# and 150 %, and a large one.
 window_failed=0
-if tests/window/wine_end_to_end.sh "$PWD/$build/app/tessaport-config.exe" "$reg_exe" \
-    "$PWD/$build/tests/window/MessageBoxText.exe" </dev/null; then
-    echo "window: end_to_end_under_wine ... Passed"
-else
-    echo "window: end_to_end_under_wine ... FAILED"
-    window_failed=1
-fi
+window_total=0
+for screen_and_dpi in "1024x768 96" "1024x768 144" "1920x1080 96"; do
+    window_total=$((window_total + 1))
+    # shellcheck disable=SC2086 # two words: the screen and its resolution
+    if tests/window/wine_end_to_end.sh "$PWD/$build/app/tessaport-config.exe" "$reg_exe" \
+        "$PWD/$build/tests/window/MessageBoxText.exe" $screen_and_dpi </dev/null; then
+        echo "window: end_to_end_under_wine ($screen_and_dpi dpi) ... Passed"
+    else
+        echo "window: end_to_end_under_wine ($screen_and_dpi dpi) ... FAILED"
+        window_failed=$((window_failed + 1))
+    fi
+done
 
 # The 32-bit programs: compiled, not run.
 build32=${TESSAPORT_WINDOWS32_BUILD:-build-mingw32}
@@ -179,10 +185,10 @@ else
     compile_failed=1
 fi
 
-total=$((unit_total + interop_total + 2))
+total=$((unit_total + interop_total + window_total + 1))
 failed=$((unit_failed + interop_failed + window_failed + compile_failed))
 echo
 echo "Windows back end under Wine: $(((total - failed) * 100 / total))% tests passed," \
     "$failed tests failed out of $total ($unit_total unit, $interop_total interoperability," \
-    "1 end-to-end, 1 i686 build)"
+    "$window_total end-to-end, 1 i686 build)"
 [ "$failed" -eq 0 ]

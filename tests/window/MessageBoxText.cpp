@@ -1,6 +1,6 @@
-// Prints the text of the message box captioned with the first argument, shown by any program
-// in the same Wine session, or exits with 1 when there is none. The end-to-end test reads what
-// the window told the user with it.
+// Prints the text of the message box captioned with the last argument, shown by any program
+// in the same Wine session, or exits with 1 when there is none; with --owner, the caption of the
+// window that owns it instead. The end-to-end test reads what the window told the user with it.
 #include <cstdio>
 #include <string>
 #include <windows.h>
@@ -25,15 +25,28 @@ BOOL CALLBACK PrintStaticText(HWND child, LPARAM) {
 } // namespace
 
 int main(int argc, char **argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: MessageBoxText CAPTION\n");
+    const bool owner = argc == 3 && std::string(argv[1]) == "--owner";
+    if (argc != 2 && !owner) {
+        std::fprintf(stderr, "usage: MessageBoxText [--owner] CAPTION\n");
         return 2;
     }
     wchar_t caption[256] = {};
-    ::MultiByteToWideChar(CP_UTF8, 0, argv[1], -1, caption, 256);
+    ::MultiByteToWideChar(CP_UTF8, 0, argv[argc - 1], -1, caption, 256);
     HWND box = ::FindWindowW(L"#32770", caption);
     if (!box || !::IsWindowVisible(box)) {
         return 1;
+    }
+    if (owner) {
+        // A box without an owner gets a taskbar button of its own and can hide behind the window.
+        wchar_t text[256] = {};
+        HWND window = ::GetWindow(box, GW_OWNER);
+        if (window) {
+            ::GetWindowTextW(window, text, 256);
+        }
+        char utf8[1024] = {};
+        ::WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+        std::printf("%s\n", utf8);
+        return 0;
     }
     ::EnumChildWindows(box, PrintStaticText, 0);
     return 0;

@@ -353,7 +353,12 @@ TEST_F(Win32AppearanceTest, EnterAndEscPressNothing) {
     for (const TControl *focus : std::vector<const TControl *>{
              window_->cbProvider, window_->chkEditMode, window_->btnSave, window_->btnExit}) {
         for (WPARAM key : {WPARAM(VK_RETURN), WPARAM(VK_ESCAPE)}) {
-            ::SetFocus(Hwnd(focus));
+            // Reached with Tab, as a person does: a button the dialog manager focuses becomes
+            // the default one, which Enter would press.
+            ::SetFocus(Hwnd(window_->cbProvider));
+            for (int tabs = 0; tabs < 4 && FocusName() != focus->Name(); ++tabs) {
+                Press(VK_TAB);
+            }
             ASSERT_EQ(FocusName(), focus->Name());
 
             // Save would refuse with a message (the lists are empty); Exit or Esc would close.

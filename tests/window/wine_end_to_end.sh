@@ -4,26 +4,34 @@
 # the window manager see, saves through the window and reads the result back from Wine's
 # registry in the 32-bit view, where the settings live.
 # usage: wine_end_to_end.sh TESSAPORT_CONFIG_EXE TESSAPORT_REG_EXE MESSAGE_BOX_TEXT_EXE
+#        [SCREEN, default 1024x768] [DPI, default 96]
 set -euo pipefail
 
 program=$1
 tool=$2
 box_text=$3
+screen=${4:-1024x768}
+dpi=${5:-96}
 title='Tessaport Configuration'
 settings_key='HKLM\Software\Korvanta\Tessaport'
 # shellcheck source=x_session.sh
 source "$(dirname "$0")/x_session.sh"
 # shellcheck source=wine_session.sh
 source "$(dirname "$0")/wine_session.sh"
+# shellcheck source=list_checks.sh
+source "$(dirname "$0")/list_checks.sh"
 
 run_wine() { "$wine" "$@" </dev/null 2>>"$work/wine.log" | tr -d '\r'; }
 # "NAME TYPE DATA" for each value of a key, as reg query prints it.
 query_values() { run_wine reg query "$1" "${@:2}" | awk 'NF == 3 && $2 ~ /^REG_/ { print $1, $2, $3 }'; }
 
-start_x_session 1024x768
-echo "display $DISPLAY, window manager: $window_manager"
+start_x_session "$screen"
+echo "display $DISPLAY, screen $screen at $dpi dpi, window manager: $window_manager"
 
 start_wine_prefix
+run_wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
+# A 96-dpi length in pixels on this screen, rounded as the program rounds it.
+at() { echo $((($1 * dpi + 48) / 96)); }
 
 # Adlink has settings; Advantech, the provider shown first, has none yet.
 run_wine "$tool" set Adlink 1 2 3 >/dev/null
@@ -45,14 +53,15 @@ client_in_place() {
     width=$(awk '/  Width:/ {print $2}' <<<"$info")
     height=$(awk '/  Height:/ {print $2}' <<<"$info")
     # The frame's corner at (192, 114) puts the client area inside Wine's border and caption.
-    [ "$x,$y" = "195,136" ]
+    [ "$dpi" -ne 96 ] || [ "$x,$y" = "195,136" ]
 }
 wait_until 30 client_in_place || fail "client area at $x,$y, not 195,136 (frame not at 192,114)"
-[ "${width}x$height" = "435x316" ] || fail "client area is ${width}x$height, not 435x316"
+size="$(at 435)x$(at 316)"
+[ "${width}x$height" = "$size" ] || fail "client area is ${width}x$height, not $size"
 
 hints=$(xprop -id "$wid" WM_NORMAL_HINTS)
-grep -q 'minimum size: 435 by 316' <<<"$hints" || fail "minimum size hint: $hints"
-grep -q 'maximum size: 435 by 316' <<<"$hints" || fail "maximum size hint: $hints"
+grep -q "minimum size: $(at 435) by $(at 316)" <<<"$hints" || fail "minimum size hint: $hints"
+grep -q "maximum size: $(at 435) by $(at 316)" <<<"$hints" || fail "maximum size hint: $hints"
 read -r _ functions decorations _ < <(xprop -id "$wid" _MOTIF_WM_HINTS | sed -n 's/.* = //p' | tr -d ',')
 [ -n "${decorations:-}" ] || fail "no _MOTIF_WM_HINTS"
 ((functions & 0x18)) && fail "the frame offers minimise or maximise: functions $functions"
@@ -61,7 +70,8 @@ echo "frame: client ${width}x$height at $x,$y, fixed, close box only"
 
 # --- Driving it. Positions are the controls' centres in the client area.
 # Wine takes its focus a moment after the click that gives it.
-click() { xdotool mousemove --window "$wid" "$1" "$2" click 1 && sleep 0.5; }
+settle() { sleep 0.5; }
+click() { xdotool mousemove --window "$wid" "$(at "$1")" "$(at "$2")" click 1 && settle; }
 click_edit_mode() { click 64 197; }
 click_save() { click 165 252; }
 click_exit() { click 301 252; }
@@ -69,7 +79,9 @@ keys() { xdotool key --delay 30 "$@"; }
 repeat() { local n=$1 key=$2 out=(); for ((i = 0; i < n; i++)); do out+=("$key"); done; echo "${out[@]}"; }
 other_window() { box=$(visible_windows | grep -vx "$wid" | head -n1) && [ -n "$box" ]; }
 no_other_window() { ! other_window; }
-stored() { query_values "$settings_key\\$1" /reg:32 2>/dev/null; }
+stored_values() { query_values "$settings_key\\$1" /reg:32 2>/dev/null; }
+# "N DI DO" as stored for a provider.
+stored() { stored_values "$1" | while read -r _ _ value; do printf '%d\n' "$value"; done | paste -sd' '; }
 
 [ $window_manager = yes ] && timeout 30 xdotool windowactivate --sync "$wid"
 
@@ -78,20 +90,25 @@ click_save
 wait_until 30 other_window || fail "no message box after a refused save"
 shown=$(run_wine "$box_text" "$title") || fail "the message box is not Wine's message box"
 [ "$shown" = "Unable to save into registry!!" ] || fail "the message box says: $shown"
+owner=$(run_wine "$box_text" --owner "$title") || true
+[ "$owner" = "$title" ] || fail "the message box belongs to \"$owner\", not to the window"
 [ $window_manager = yes ] && timeout 30 xdotool windowactivate --sync "$box"
 keys Return
 wait_until 30 no_other_window || fail "the message box did not close on Enter"
-[ -z "$(stored Advantech)" ] || fail "a refused save wrote something"
+[ -z "$(stored_values Advantech)" ] || fail "a refused save wrote something"
 echo "refused save: \"$shown\" shown and dismissed, nothing written"
 
-# Edit mode on; Enter and Esc on the focused Save button press nothing and close nothing.
+# Edit mode on; Enter and Esc on the focused Save button press nothing and close nothing, each
+# on its own, so that Esc cannot close a box that Enter opened.
 click_edit_mode
 keys Tab
-keys Return Escape
-sleep 1
-no_other_window || fail "Enter or Esc pressed Save"
-main_window || fail "Enter or Esc closed the window"
-kill -0 "$app" 2>/dev/null || fail "Enter or Esc ended the program"
+for key in Return Escape; do
+    keys "$key"
+    sleep 1
+    no_other_window || fail "$key pressed Save"
+    main_window || fail "$key closed the window"
+    kill -0 "$app" 2>/dev/null || fail "$key ended the program"
+done
 echo "Enter and Esc: nothing pressed"
 
 # 3, 10 and 20 picked as a person would: a click opens the list, the keys move through it and
@@ -102,14 +119,16 @@ pick 118 10
 pick 158 20
 click_save
 expected=$'NumberOfCards REG_DWORD 0x3\nPIIBeginAddress REG_DWORD 0xa\nPIQBeginAddress REG_DWORD 0x14'
-saved() { [ "$(stored Advantech)" = "$expected" ]; }
-wait_until 30 saved || fail "the 32-bit view holds: $(stored Advantech)"
+saved() { [ "$(stored_values Advantech)" = "$expected" ]; }
+wait_until 30 saved || fail "the 32-bit view holds: $(stored_values Advantech)"
 [ -z "$(query_values "$settings_key\\Advantech" /reg:64 2>/dev/null)" ] ||
     fail "the settings went to the 64-bit view"
-[ "$(stored Adlink)" = $'NumberOfCards REG_DWORD 0x1\nPIIBeginAddress REG_DWORD 0x2\nPIQBeginAddress REG_DWORD 0x3' ] ||
+[ "$(stored_values Adlink)" = $'NumberOfCards REG_DWORD 0x1\nPIIBeginAddress REG_DWORD 0x2\nPIQBeginAddress REG_DWORD 0x3' ] ||
     fail "Adlink's settings changed"
 no_other_window || fail "a successful save showed a message"
 echo "save: Advantech holds 3, 10, 20 in the 32-bit view"
+
+check_lists "3 10 20"
 
 # Exit closes the window and the program ends normally.
 click_exit
@@ -119,4 +138,22 @@ status=0
 wait "$app" || status=$?
 [ $status -eq 0 ] || fail "exit status $status after Exit"
 echo "exit: status 0"
+
+# The close box, here Alt+F4 through the window manager, ends the program as Exit does.
+start "$work/app.log" "$wine" "$program"
+app=${groups[-1]}
+wait_until 90 main_window || fail "the window did not appear again"
+[ $window_manager = yes ] && timeout 30 xdotool windowactivate --sync "$wid"
+keys alt+F4
+wait_until 60 app_ended || fail "the program did not end after Alt+F4"
+status=0
+wait "$app" || status=$?
+[ $status -eq 0 ] || fail "exit status $status after Alt+F4"
+echo "Alt+F4: status 0"
+
+# A window that cannot be created is a failed start, and says so in its exit status.
+status=0
+DISPLAY= timeout 60 "$wine" "$program" </dev/null >/dev/null 2>&1 || status=$?
+[ $status -eq 1 ] || fail "exit status $status after a start without a display, not 1"
+echo "start-up failure: status 1"
 echo "end-to-end under Wine: passed"

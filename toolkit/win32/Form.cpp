@@ -135,11 +135,33 @@ bool IsFormWindow(HWND window) {
 
 } // namespace
 
+namespace {
+
+// Enter or Esc, which press no button here. The dialog manager would make a push button that
+// Tab reached the default, so that Enter pressed it: they never reach it, unless an open list
+// is there to take them.
+bool IsKeyForNoButton(const MSG &message) {
+    const bool key =
+        message.message == WM_KEYDOWN || message.message == WM_KEYUP || message.message == WM_CHAR;
+    if (!key || (message.wParam != VK_RETURN && message.wParam != VK_ESCAPE)) {
+        return false;
+    }
+    HWND focus = ::GetFocus();
+    wchar_t name[32] = {};
+    const bool list =
+        focus && ::GetClassNameW(focus, name, 32) > 0 && std::wcscmp(name, WC_COMBOBOXW) == 0;
+    return !list || !::SendMessageW(focus, CB_GETDROPPEDSTATE, 0, 0);
+}
+
+} // namespace
+
 void DispatchForWindow(const MSG &message) {
     MSG copy = message;
     HWND top = copy.hwnd ? ::GetAncestor(copy.hwnd, GA_ROOT) : nullptr;
-    if (top && IsFormWindow(top) && ::IsDialogMessageW(top, &copy)) {
-        return;
+    if (top && IsFormWindow(top)) {
+        if (IsKeyForNoButton(copy) || ::IsDialogMessageW(top, &copy)) {
+            return;
+        }
     }
     ::TranslateMessage(&copy);
     ::DispatchMessageW(&copy);
