@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Takes docs/screenshot-windows.png: tessaport-config.exe under Wine on a private X server
 # (Xvfb, with the xfwm4 window manager for a real frame), showing sample settings in edit mode.
-# usage: scripts/screenshot-windows.sh [BUILD_DIR]   (default: build-mingw; built first)
+# At another resolution than 96 dpi it takes docs/screenshot-windows-DPI.png.
+# usage: scripts/screenshot-windows.sh [BUILD_DIR [DPI]]   (default: build-mingw, built first; 96)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=${1:-build-mingw}
+dpi=${2:-96}
 output=docs/screenshot-windows.png
+[ "$dpi" -eq 96 ] || output=docs/screenshot-windows-$dpi.png
 title='Tessaport Configuration'
 
 [ -f "$build/CMakeCache.txt" ] ||
@@ -19,9 +22,11 @@ source tests/window/x_session.sh
 # shellcheck source=../tests/window/wine_session.sh
 source tests/window/wine_session.sh
 
-start_x_session 800x600
+start_x_session 1280x800
 [ $window_manager = yes ] || fail "xfwm4 is needed for the window's frame"
 start_wine_prefix
+"$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f </dev/null \
+    >/dev/null 2>&1
 for value in NumberOfCards:3 PIIBeginAddress:10 PIQBeginAddress:20; do
     "$wine" reg add 'HKLM\Software\Korvanta\Tessaport\Advantech' /v "${value%%:*}" /t REG_DWORD \
         /d "${value#*:}" /f /reg:32 </dev/null >/dev/null 2>&1
@@ -31,8 +36,9 @@ start "$work/app.log" "$wine" "$build/app/tessaport-config.exe"
 main_window() { wid=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n1) && [ -n "$wid" ]; }
 wait_until 90 main_window || fail "the window did not appear"
 timeout 30 xdotool windowactivate --sync "$wid"
-xdotool mousemove --window "$wid" 64 197 click 1
-xdotool mousemove --window "$wid" 301 300
+at() { echo $((($1 * dpi + 48) / 96)); }
+xdotool mousemove --window "$wid" "$(at 64)" "$(at 197)" click 1
+xdotool mousemove --window "$wid" "$(at 301)" "$(at 300)"
 sleep 1
 
 # The frame around the client area, from the window manager's extents.

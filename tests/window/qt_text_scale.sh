@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# The window's text grows with Qt's own scaling: at QT_SCALE_FACTOR 1.5 and 2 each label's glyphs,
+# measured in a screenshot of the real window, are that much taller than at 1, within 2 pixels.
+# usage: qt_text_scale.sh TESSAPORT_CONFIG
+set -euo pipefail
+
+program=$1
+title='Tessaport Configuration'
+# shellcheck source=x_session.sh
+source "$(dirname "$0")/x_session.sh"
+
+start_x_session 1920x1080
+
+# Labels' design rectangles (left top width height) at 96 dpi.
+labels=("Provider 96 28 57 20" "Label1 30 68 123 20" "Label2 34 108 119 20" "Label3 27 148 126 20")
+
+# Prints the ink height of each label at a scale factor.
+ink_heights() {
+    local factor=$1 shot=$work/window-$1.png wid=''
+    QT_SCALE_FACTOR=$factor start "$work/app-$factor.log" "$program"
+    local app=${groups[-1]}
+    shown() { wid=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n1) && [ -n "$wid" ]; }
+    wait_until 60 shown || fail "the window did not appear at scale $factor"
+    # Painted once it has its full size.
+    local size
+    size=$(awk -v f="$factor" 'BEGIN { printf "%dx%d", 435 * f + 0.5, 316 * f + 0.5 }')
+    painted() { [ "$(import -window "$wid" "$shot" 2>/dev/null && identify -format %wx%h "$shot")" = "$size" ]; }
+    wait_until 30 painted || fail "no ${size} window at scale $factor"
+    sleep 0.5
+    import -window "$wid" "$shot"
+    local label name left top width height
+    for label in "${labels[@]}"; do
+        read -r name left top width height <<<"$label"
+        # The label's box, widened to the left for a stand-in font that runs wider.
+        convert "$shot" -crop "$(awk -v f="$factor" -v l="$left" -v t="$top" -v w="$width" -v h="$height" \
+            'BEGIN { printf "%dx%d+%d+%d", (w + 20) * f, h * f, (l - 20) * f, t * f }')" +repage \
+            -threshold 50% -negate -trim -format '%h\n' info:
+    done
+    kill -TERM -- "-$app" 2>/dev/null || true
+}
+
+mapfile -t at_one < <(ink_heights 1)
+for factor in 1.5 2; do
+    mapfile -t scaled < <(ink_heights "$factor")
+    for i in "${!labels[@]}"; do
+        expected=$(awk -v h="${at_one[i]}" -v f="$factor" 'BEGIN { printf "%d", h * f + 0.5 }')
+        difference=$((scaled[i] - expected))
+        echo "${labels[i]%% *}: ${at_one[i]} pixels at 1, ${scaled[i]} at $factor (expected $expected)"
+        [ "${difference#-}" -le 2 ] || fail "${labels[i]%% *} does not grow with the scale"
+    done
+done
+echo "Qt text scale: passed"
