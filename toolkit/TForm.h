@@ -41,6 +41,12 @@ private:
     TComboBox &AddComboBox(const ControlDescription &description);
     TCheckBox &AddCheckBox(const ControlDescription &description);
     TButton &AddButton(const ControlDescription &description);
+    // Keeps a new control for the window's lifetime.
+    template <class Control> Control &Keep(std::unique_ptr<Control> control) {
+        Control &result = *control;
+        controls_.push_back(std::move(control));
+        return result;
+    }
 
     std::unique_ptr<Impl> impl_;
     // Destroyed before the window, which the native controls belong to.

@@ -16,15 +16,8 @@ TButton &TForm::AddButton(const ControlDescription &description) {
     button->setAutoDefault(false);
     button->setDefault(false);
     Chain(*impl_, *button);
-    auto control = std::make_unique<TButton>(std::make_unique<TControl::Impl>(button));
-    TButton &result = *control;
-    QObject::connect(button, &QPushButton::clicked, button, [&result] {
-        if (result.OnClick) {
-            result.OnClick();
-        }
-    });
-    controls_.push_back(std::move(control));
-    return result;
+    return RaiseOnClick(*button,
+                        Keep(std::make_unique<TButton>(std::make_unique<TControl::Impl>(button))));
 }
 
 } // namespace tessaport

@@ -30,15 +30,8 @@ TCheckBox &TForm::AddCheckBox(const ControlDescription &description) {
     auto *box = new QCheckBox(ToQString(description.caption), impl_->window.get());
     Place(*box, description, impl_->controlFont);
     Chain(*impl_, *box);
-    auto control = std::make_unique<TCheckBox>(std::make_unique<TControl::Impl>(box));
-    TCheckBox &result = *control;
-    QObject::connect(box, &QCheckBox::clicked, box, [&result] {
-        if (result.OnClick) {
-            result.OnClick();
-        }
-    });
-    controls_.push_back(std::move(control));
-    return result;
+    return RaiseOnClick(*box,
+                        Keep(std::make_unique<TCheckBox>(std::make_unique<TControl::Impl>(box))));
 }
 
 } // namespace tessaport

@@ -82,7 +82,7 @@ TComboBox &TForm::AddComboBox(const ControlDescription &description) {
             result.OnChange();
         }
     });
-    controls_.push_back(std::move(control));
+    Keep(std::move(control));
     return result;
 }
 

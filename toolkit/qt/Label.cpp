@@ -19,7 +19,7 @@ TLabel &TForm::AddLabel(const ControlDescription &description) {
     impl_->pendingLabel = label;
     auto control = std::make_unique<TLabel>(std::make_unique<TControl::Impl>(label));
     TLabel &result = *control;
-    controls_.push_back(std::move(control));
+    Keep(std::move(control));
     return result;
 }
 

@@ -6,6 +6,7 @@
 #include "TControl.h"
 #include "TForm.h"
 
+#include <QAbstractButton>
 #include <QFont>
 #include <QPointer>
 #include <QString>
@@ -44,6 +45,17 @@ void Place(QWidget &widget, const ControlDescription &description, const QFont &
 // Focusable controls join the tab chain in the order they are created; a label just before one
 // becomes its buddy, which is what screen readers announce as the control's name.
 void Chain(TForm::Impl &form, QWidget &widget);
+
+// Raises a button's or check box's OnClick for each press by the user; setChecked() emits no
+// clicked().
+template <class Clickable> Clickable &RaiseOnClick(QAbstractButton &widget, Clickable &control) {
+    QObject::connect(&widget, &QAbstractButton::clicked, &widget, [&control] {
+        if (control.OnClick) {
+            control.OnClick();
+        }
+    });
+    return control;
+}
 
 inline QWidget &NativeWidget(const TForm &form) {
     return *form.Native().window;

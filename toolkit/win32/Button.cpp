@@ -14,14 +14,7 @@ TButton &TForm::AddButton(const ControlDescription &description) {
     // BS_PUSHBUTTON, never BS_DEFPUSHBUTTON: Enter does not press it.
     auto control = std::make_unique<TButton>(CreateNativeControl(
         *impl_, WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, description, PlaceAsDesigned));
-    TButton &result = *control;
-    result.Native().command = [&result](WORD notification) {
-        if (notification == BN_CLICKED && result.OnClick) {
-            result.OnClick();
-        }
-    };
-    controls_.push_back(std::move(control));
-    return result;
+    return RaiseOnClick(Keep(std::move(control)));
 }
 
 } // namespace tessaport

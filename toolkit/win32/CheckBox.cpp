@@ -22,14 +22,7 @@ void TCheckBox::SetChecked(bool checked) {
 TCheckBox &TForm::AddCheckBox(const ControlDescription &description) {
     auto control = std::make_unique<TCheckBox>(CreateNativeControl(
         *impl_, WC_BUTTONW, BS_AUTOCHECKBOX | WS_TABSTOP, description, PlaceAsDesigned));
-    TCheckBox &result = *control;
-    result.Native().command = [&result](WORD notification) {
-        if (notification == BN_CLICKED && result.OnClick) {
-            result.OnClick();
-        }
-    };
-    controls_.push_back(std::move(control));
-    return result;
+    return RaiseOnClick(Keep(std::move(control)));
 }
 
 } // namespace tessaport

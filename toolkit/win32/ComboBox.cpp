@@ -148,7 +148,7 @@ TComboBox &TForm::AddComboBox(const ControlDescription &description) {
             break;
         }
     };
-    controls_.push_back(std::move(control));
+    Keep(std::move(control));
     return result;
 }
 

@@ -43,7 +43,7 @@ TLabel &TForm::AddLabel(const ControlDescription &description) {
     auto control = std::make_unique<TLabel>(
         CreateNativeControl(*impl_, WC_STATICW, SS_LEFT | SS_NOPREFIX, description, LayOutLabel));
     TLabel &result = *control;
-    controls_.push_back(std::move(control));
+    Keep(std::move(control));
     return result;
 }
 

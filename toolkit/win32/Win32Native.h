@@ -105,4 +105,15 @@ void PlaceControl(const TForm::Impl &form, const TControl::Impl &control, int wi
 // The designed place and size, scaled.
 void PlaceAsDesigned(const TForm::Impl &form, const TControl::Impl &control);
 
+// Raises a button's or check box's OnClick for each BN_CLICKED it sends, which the user's press
+// does and BM_SETCHECK does not.
+template <class Clickable> Clickable &RaiseOnClick(Clickable &control) {
+    control.Native().command = [&control](WORD notification) {
+        if (notification == BN_CLICKED && control.OnClick) {
+            control.OnClick();
+        }
+    };
+    return control;
+}
+
 } // namespace tessaport
