@@ -228,7 +228,7 @@ FileDescriptor FileHive::OpenNoFollow(const std::string &path) const {
             return fd;
         }
         if (errno == ELOOP) {
-            throw ERegistryError(path + ": became a symbolic link while being used; nothing was "
+            throw ERegistryError(path + ": became a symbolic link while being used; nothing "
                                         "was read or written");
         }
         ThrowSystemError(path_, "open it", errno);

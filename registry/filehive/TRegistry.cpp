@@ -230,7 +230,7 @@ std::int32_t TRegistry::ReadInteger(const std::string &name) {
     const std::optional<std::uint32_t> number = entry->value.AsDword();
     if (!number) {
         std::string actual = RegTypeName(entry->value.type);
-        if (entry->value.type == 4) {
+        if (entry->value.type == kRegDword) {
             actual += " of " + std::to_string(entry->value.data.size()) + " bytes";
         }
         throw ERegistryError(Describe(open, name) + " is not a DWORD (it is " + actual + ")");
