@@ -14,10 +14,8 @@ title='Tessaport Configuration'
         -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DTESSAPORT_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" --target tessaport-config >/dev/null
 
-# shellcheck source=../tests/window/x_session.sh
-source tests/window/x_session.sh
-# shellcheck source=../tests/window/wine_session.sh
-source tests/window/wine_session.sh
+# shellcheck source=lib/session.sh
+source scripts/lib/session.sh
 
 start_x_session 800x600
 [ $window_manager = yes ] || fail "xfwm4 is needed for the window's frame"

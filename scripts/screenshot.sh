@@ -19,8 +19,8 @@ for tool in Xvfb xfwm4 dbus-daemon xdotool xprop xwininfo import; do
     command -v $tool >/dev/null || { echo "$tool is missing (scripts/deps.sh test)" >&2; exit 1; }
 done
 
-# shellcheck source=../tests/window/x_session.sh
-source tests/window/x_session.sh
+# shellcheck source=lib/session.sh
+source scripts/lib/session.sh
 start_x_session 800x600
 [ $window_manager = yes ] || fail "xfwm4 is needed for the window's frame"
 

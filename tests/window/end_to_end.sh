@@ -8,8 +8,8 @@ set -euo pipefail
 program=$1
 tool=$2
 title='Tessaport Configuration'
-# shellcheck source=x_session.sh
-source "$(dirname "$0")/x_session.sh"
+# shellcheck source=../../scripts/lib/session.sh
+source "$(dirname "$0")/../../scripts/lib/session.sh"
 
 start_x_session 1024x768
 echo "display $DISPLAY"

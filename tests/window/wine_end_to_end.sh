@@ -11,10 +11,8 @@ tool=$2
 box_text=$3
 title='Tessaport Configuration'
 settings_key='HKLM\Software\Korvanta\Tessaport'
-# shellcheck source=x_session.sh
-source "$(dirname "$0")/x_session.sh"
-# shellcheck source=wine_session.sh
-source "$(dirname "$0")/wine_session.sh"
+# shellcheck source=../../scripts/lib/session.sh
+source "$(dirname "$0")/../../scripts/lib/session.sh"
 
 run_wine() { "$wine" "$@" </dev/null 2>>"$work/wine.log" | tr -d '\r'; }
 # "NAME TYPE DATA" for each value of a key, as reg query prints it.
