@@ -33,13 +33,5 @@ xdotool mousemove --window "$wid" 64 197 click 1
 xdotool mousemove --window "$wid" 301 300
 sleep 1
 
-# The frame around the client area, from the window manager's extents.
-info=$(xwininfo -id "$wid")
-x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
-y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
-width=$(awk '/  Width:/ {print $2}' <<<"$info")
-height=$(awk '/  Height:/ {print $2}' <<<"$info")
-IFS=, read -r left right top bottom < <(xprop -id "$wid" _NET_FRAME_EXTENTS | sed -n 's/.* = //p' | tr -d ' ')
-import -window root -crop "$((width + left + right))x$((height + top + bottom))+$((x - left))+$((y - top))" \
-    +repage "$output"
+capture_frame "$wid" "$output"
 echo "wrote $output"

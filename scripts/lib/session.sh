@@ -6,6 +6,7 @@
 #   start LOG COMMAND            starts COMMAND in a process group of its own, output to LOG
 #   start_x_session WxH          Xvfb, a session bus and xfwm4 when installed
 #   start_wine_prefix [--null-display]   a Wine prefix in $work; $wine is Wine's loader
+#   capture_frame WINDOW FILE    a picture of the window with its window manager's frame
 # shellcheck shell=bash
 
 # Sourced once, even when a script and a helper it sources both ask for it.
@@ -123,4 +124,20 @@ start_wine_prefix() {
         # The first program after a restart waits for Wine's services; the next ones must not.
         "$wine" reg query 'HKCU\Software\Wine\Drivers' </dev/null >/dev/null 2>&1
     fi
+}
+
+# usage: capture_frame WINDOW FILE
+# The window and the frame the window manager put around it (_NET_FRAME_EXTENTS), cut from the
+# screen.
+capture_frame() {
+    local info x y width height left right top bottom crop
+    info=$(xwininfo -id "$1")
+    x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
+    y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
+    width=$(awk '/  Width:/ {print $2}' <<<"$info")
+    height=$(awk '/  Height:/ {print $2}' <<<"$info")
+    IFS=, read -r left right top bottom < <(xprop -id "$1" _NET_FRAME_EXTENTS |
+        sed -n 's/.* = //p' | tr -d ' ')
+    crop="$((width + left + right))x$((height + top + bottom))+$((x - left))+$((y - top))"
+    import -window root -crop "$crop" +repage "$2"
 }
