@@ -3,22 +3,17 @@
 #include "TfrmMainForm.h"
 
 #include <exception>
-#include <memory>
 
 #if defined(_WIN32)
 #include <windows.h>
-#else
-#include "DisplayCheck.h"
-
-#include <iostream>
-#include <string>
 #endif
 
 namespace {
 
-// A failure during start-up is shown, and the program then ends with status 1 rather than 0,
-// so that a script starting it can tell.
-int RunApplication(tessaport::TApplication &application) {
+// A failure during start-up, a missing display among them, is shown, and the program then ends
+// with status 1 rather than 0, so that a script starting it can tell.
+int RunApplication(int &argc, char **argv) {
+    tessaport::TApplication application(argc, argv);
     try {
         application.Initialize();
         application.SetTitle("Tessaport Configuration");
@@ -37,20 +32,13 @@ int RunApplication(tessaport::TApplication &application) {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     int argc = 0;
-    tessaport::TApplication application(argc, nullptr);
-    return RunApplication(application);
+    return RunApplication(argc, nullptr);
 }
 
 #else
 
 int main(int argc, char *argv[]) {
-    // Qt would abort with a core dump and a page about platform plugins.
-    if (const std::string reason = tessaport::MissingDisplayReason(argc, argv); !reason.empty()) {
-        std::cerr << "tessaport-config: " << reason << "\n";
-        return 1;
-    }
-    tessaport::TApplication application(argc, argv);
-    return RunApplication(application);
+    return RunApplication(argc, argv);
 }
 
 #endif

@@ -17,10 +17,8 @@ title='Tessaport Configuration'
         -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DTESSAPORT_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" --target tessaport-config >/dev/null
 
-# shellcheck source=../tests/window/x_session.sh
-source tests/window/x_session.sh
-# shellcheck source=../tests/window/wine_session.sh
-source tests/window/wine_session.sh
+# shellcheck source=lib/session.sh
+source scripts/lib/session.sh
 
 start_x_session 1280x800
 [ $window_manager = yes ] || fail "xfwm4 is needed for the window's frame"
@@ -41,13 +39,5 @@ xdotool mousemove --window "$wid" "$(at 64)" "$(at 197)" click 1
 xdotool mousemove --window "$wid" "$(at 301)" "$(at 300)"
 sleep 1
 
-# The frame around the client area, from the window manager's extents.
-info=$(xwininfo -id "$wid")
-x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
-y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
-width=$(awk '/  Width:/ {print $2}' <<<"$info")
-height=$(awk '/  Height:/ {print $2}' <<<"$info")
-IFS=, read -r left right top bottom < <(xprop -id "$wid" _NET_FRAME_EXTENTS | sed -n 's/.* = //p' | tr -d ' ')
-import -window root -crop "$((width + left + right))x$((height + top + bottom))+$((x - left))+$((y - top))" \
-    +repage "$output"
+capture_frame "$wid" "$output"
 echo "wrote $output"

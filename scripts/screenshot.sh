@@ -19,8 +19,8 @@ for tool in Xvfb xfwm4 dbus-daemon xdotool xprop xwininfo import; do
     command -v $tool >/dev/null || { echo "$tool is missing (scripts/deps.sh test)" >&2; exit 1; }
 done
 
-# shellcheck source=../tests/window/x_session.sh
-source tests/window/x_session.sh
+# shellcheck source=lib/session.sh
+source scripts/lib/session.sh
 start_x_session 800x600
 [ $window_manager = yes ] || fail "xfwm4 is needed for the window's frame"
 
@@ -33,18 +33,8 @@ framed_window() {
 }
 wait_until 60 framed_window || fail "the window did not appear"
 
-# The frame: the client area widened by the window manager's extents (left, right, top, bottom).
-info=$(xwininfo -id "$wid")
-x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
-y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
-width=$(awk '/  Width:/ {print $2}' <<<"$info")
-height=$(awk '/  Height:/ {print $2}' <<<"$info")
-IFS=, read -r left right top bottom < <(xprop -id "$wid" _NET_FRAME_EXTENTS |
-    sed -n 's/.* = //p' | tr -d ' ')
-crop="$((width + left + right))x$((height + top + bottom))+$((x - left))+$((y - top))"
-
 # PPM carries no time stamps, so equal pictures give equal files.
-capture() { import -window root -crop "$crop" +repage "$1"; }
+capture() { capture_frame "$wid" "$1"; }
 differs_from() { capture "$work/current.ppm" && ! cmp -s "$1" "$work/current.ppm"; }
 stable() {
     cp "$work/current.ppm" "$work/previous.ppm"
@@ -64,4 +54,4 @@ wait_until 20 stable || fail "the window kept changing"
 
 mkdir -p "$(dirname "$output")"
 convert "$work/current.ppm" -strip "$output"
-echo "wrote $output ($crop)"
+echo "wrote $output"

@@ -30,40 +30,11 @@ cmake --build "$linux_build" -j "$jobs" --target tessaport-reg
 reg_exe=$PWD/$build/cli/tessaport-reg.exe
 reg_linux=$PWD/$linux_build/cli/tessaport-reg
 
-# Debian's wine64 loader runs 64-bit programs without the wrapper's complaint about wine32.
-wine=$(command -v wine64 || true)
-[ -n "$wine" ] || { [ -x /usr/lib/wine/wine64 ] && wine=/usr/lib/wine/wine64; } || wine=wine
-
-scratch=$(mktemp -d "${TMPDIR:-/tmp}/tessaport-windows.XXXXXX")
-export WINEPREFIX=$scratch/prefix WINEARCH=win64 WINEDEBUG=-all
-# No display, and no offer to install Mono or Gecko.
-export DISPLAY='' WAYLAND_DISPLAY='' WINEDLLOVERRIDES='mscoree,mshtml='
-
-cleanup() {
-    wineserver -k >/dev/null 2>&1 || true
-    wineserver -w >/dev/null 2>&1 || true
-    rm -rf "$scratch"
-}
-trap cleanup EXIT
-
-mkdir "$WINEPREFIX"
-# A persistent server, and its services started here with their output to a file: a service
-# started from a test would inherit ctest's pipe and keep it open.
-wineserver -p </dev/null >"$scratch/wineserver.log" 2>&1
-if ! "$wine" wineboot --init </dev/null >"$scratch/wineboot.log" 2>&1; then
-    cat "$scratch/wineboot.log" >&2
-    exit 1
-fi
-# Windows without any display for the window tests (the null graphics driver), and Wine's own
-# bitmap fonts, "MS Sans Serif" among them, which a new prefix lacks.
-"$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1
-cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
-# The driver is chosen when the server starts the desktop.
-wineserver -k
-wineserver -w
-wineserver -p </dev/null >>"$scratch/wineserver.log" 2>&1
-# The first program after a restart waits for Wine's services; the tests' discovery must not.
-"$wine" reg query 'HKCU\Software\Wine\Drivers' </dev/null >/dev/null 2>&1
+# shellcheck source=lib/session.sh
+source scripts/lib/session.sh
+scratch=$work
+# The window tests run with no display at all.
+start_wine_prefix --null-display
 
 # The Windows executables' tests: the shared store tests and the back end's own. They share
 # Wine's registry, so one at a time.

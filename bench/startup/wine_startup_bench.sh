@@ -23,10 +23,8 @@ x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -s -static -municode -mwindows \
 x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -s -static -municode -mwindows \
     -DTESSAPORT_WITH_LABEL bench/startup/BareWin32Window.cpp -o "$text"
 
-# shellcheck source=../../tests/window/x_session.sh
-source tests/window/x_session.sh
-# shellcheck source=../../tests/window/wine_session.sh
-source tests/window/wine_session.sh
+# shellcheck source=../../scripts/lib/session.sh
+source scripts/lib/session.sh
 
 start_x_session 1024x768
 start_wine_prefix

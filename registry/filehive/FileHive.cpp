@@ -228,7 +228,7 @@ FileDescriptor FileHive::OpenNoFollow(const std::string &path) const {
             return fd;
         }
         if (errno == ELOOP) {
-            throw ERegistryError(path + ": became a symbolic link while being used; nothing was "
+            throw ERegistryError(path + ": became a symbolic link while being used; nothing "
                                         "was read or written");
         }
         ThrowSystemError(path_, "open it", errno);
@@ -290,7 +290,7 @@ void FileHive::Update(const Edit &edit, std::optional<std::string_view> expected
     const FileDescriptor current = OpenNoFollow(target.path);
     struct stat info {};
     std::optional<FileBytes> bytes;
-    std::optional<std::string_view> content;
+    Current content;
     std::optional<FileRights> rights;
     if (current.IsOpen()) {
         if (::fstat(current.Get(), &info) != 0) {
@@ -303,14 +303,14 @@ void FileHive::Update(const Edit &edit, std::optional<std::string_view> expected
                                  "written");
         }
         if (expected && Holds(current.Get(), info, *expected)) {
-            content = *expected;
+            content = {*expected, true};
         } else {
             if (expected && ::lseek(current.Get(), 0, SEEK_SET) != 0) {
                 ThrowSystemError(path_, "read it", errno);
             }
             bytes = ReadFrom(current.Get(), info);
             if (bytes) {
-                content = bytes->View();
+                content.bytes = bytes->View();
             }
         }
         rights.emplace(current.Get(), info, path_);

@@ -20,9 +20,15 @@ enum class HiveState { Missing, Present, Denied };
 // is never replaced.
 class FileHive {
 public:
-    // Gets the current bytes (nullopt when there is no file) and returns the new bytes, or
-    // nullopt to leave the file alone.
-    using Edit = std::function<std::optional<std::string>(std::optional<std::string_view> current)>;
+    // What the file holds when Update reads it under the lock.
+    struct Current {
+        std::optional<std::string_view> bytes; // nullopt when there is no file
+        // The file holds exactly the bytes Update was told to expect: what the caller read
+        // before, and may have parsed already.
+        bool unchangedSinceRead = false;
+    };
+    // Gets the current content and returns the new bytes, or nullopt to leave the file alone.
+    using Edit = std::function<std::optional<std::string>(const Current &current)>;
 
     explicit FileHive(std::string path) : path_(std::move(path)) {}
 
@@ -35,8 +41,8 @@ public:
     // The bytes, or nullopt when there is no file. Takes no lock: writers rename.
     std::optional<FileBytes> Read() const;
     // Re-reads the file under the lock, applies `edit` and replaces the file with the result.
-    // On failure the file is as it was and no temporary file is left. When the file holds
-    // exactly `expected`, `edit` gets that view itself.
+    // On failure the file is as it was and no temporary file is left. `expected` is the file as
+    // the caller read it, if it did.
     void Update(const Edit &edit, std::optional<std::string_view> expected = std::nullopt) const;
 
 private:

@@ -71,19 +71,19 @@ void WriteHeld(const OpenKeyState &open) {
         parsedBytes = open.parsed->bytes.View();
     }
     open.hive.Update(
-        [&](std::optional<std::string_view> current) {
-            if (!current && !open.create) {
+        [&](const FileHive::Current &current) {
+            if (!current.bytes && !open.create) {
                 throw ERegistryError(DescribeHeld(open) +
                                      " cannot be written: the file has been removed; nothing was "
                                      "written");
             }
             std::optional<RegText> text;
             std::optional<RegEditor> reparsed;
-            // The hive hands back the very bytes OpenKey parsed when the file still holds them.
-            if (!current) {
+            // OpenKey's parse serves as long as the file is as it was read.
+            if (!current.bytes) {
                 reparsed.emplace(nullptr, open.key);
-            } else if (!parsedBytes || current->data() != parsedBytes->data()) {
-                text.emplace(*current, open.hive.Path());
+            } else if (!current.unchangedSinceRead) {
+                text.emplace(*current.bytes, open.hive.Path());
                 reparsed.emplace(&*text, open.key, RegEditor::Preparation::WhenNeeded);
             }
             const RegEditor &editor = reparsed ? *reparsed : *open.parsed->editor;
@@ -230,7 +230,7 @@ std::int32_t TRegistry::ReadInteger(const std::string &name) {
     const std::optional<std::uint32_t> number = entry->value.AsDword();
     if (!number) {
         std::string actual = RegTypeName(entry->value.type);
-        if (entry->value.type == 4) {
+        if (entry->value.type == kRegDword) {
             actual += " of " + std::to_string(entry->value.data.size()) + " bytes";
         }
         throw ERegistryError(Describe(open, name) + " is not a DWORD (it is " + actual + ")");

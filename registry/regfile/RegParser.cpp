@@ -142,68 +142,14 @@ void RegParser::ParseValue(const RegLine &line, std::size_t start) {
     const std::string_view data = text.substr(pos);
     std::size_t end = pos;
     if (data.starts_with('-')) {
-        event.kind = RegDataKind::Delete;
-        end = pos + 1;
-        if (!OnlyCommentFrom(text, end)) {
-            text_.Fail(line.number, "unexpected text after '-'");
-        }
+        end = ParseDeletion(line, pos, event);
     } else if (data.starts_with('"')) {
-        const std::size_t close = ClosingQuote(text, pos);
-        if (close == std::string_view::npos) {
-            text_.Fail(line.number, "string without a closing quote");
-        }
-        event.kind = RegDataKind::String;
-        event.type = kRegSz;
-        event.data = text.substr(pos + 1, close - pos - 1);
-        end = close + 1;
-        if (!OnlyCommentFrom(text, end)) {
-            text_.Fail(line.number, "unexpected text after the string");
-        }
+        end = ParseString(line, pos, event);
     } else if (data.starts_with("dword:")) {
-        const std::size_t digits = SkipBlanks(text, pos + 6);
-        end = digits;
-        std::uint32_t number = 0;
-        while (end < text.size() && IsHexDigit(text[end])) {
-            if (end - digits == kMaxDwordDigits) {
-                text_.Fail(line.number, "a dword has at most 8 hex digits");
-            }
-            number = (number << 4) | HexDigitValue(text[end]);
-            ++end;
-        }
-        if (end == digits) {
-            text_.Fail(line.number, "a dword needs 1 to 8 hex digits");
-        }
-        if (!OnlyCommentFrom(text, end)) {
-            text_.Fail(line.number, "unexpected text after the dword's hex digits");
-        }
-        event.kind = RegDataKind::Dword;
-        event.type = kRegDword;
-        event.dword = number;
-        event.data = text.substr(digits, end - digits);
+        end = ParseDword(line, pos, event);
     } else if (data.starts_with("hex")) {
-        std::size_t colon = pos + 3;
-        std::uint32_t type = kRegBinary;
-        if (colon < text.size() && text[colon] == '(') {
-            std::size_t digit = colon + 1;
-            type = 0;
-            while (digit < text.size() && IsHexDigit(text[digit])) {
-                if (digit - colon - 1 == kMaxDwordDigits) {
-                    text_.Fail(line.number, "a value type has at most 8 hex digits");
-                }
-                type = (type << 4) | HexDigitValue(text[digit]);
-                ++digit;
-            }
-            if (digit == colon + 1 || digit == text.size() || text[digit] != ')') {
-                text_.Fail(line.number, "expected hex(N): with the type N in hex digits");
-            }
-            colon = digit + 1;
-        }
-        if (colon >= text.size() || text[colon] != ':') {
-            text_.Fail(line.number, "expected ':' after hex");
-        }
-        event.kind = RegDataKind::Hex;
-        event.type = type;
-        ParseHex(line, colon + 1, event);
+        // Hex data may go on over further lines, so it finishes the value itself.
+        ParseHexValue(line, pos, event);
         return;
     } else {
         text_.Fail(line.number,
@@ -211,6 +157,83 @@ void RegParser::ParseValue(const RegLine &line, std::size_t start) {
     }
     event.span.dataEnd = line.offset + end;
     FinishValue(line, event);
+}
+
+std::size_t RegParser::ParseDeletion(const RegLine &line, std::size_t pos,
+                                     RegValueEvent &event) const {
+    event.kind = RegDataKind::Delete;
+    if (!OnlyCommentFrom(line.text, pos + 1)) {
+        text_.Fail(line.number, "unexpected text after '-'");
+    }
+    return pos + 1;
+}
+
+std::size_t RegParser::ParseString(const RegLine &line, std::size_t pos,
+                                   RegValueEvent &event) const {
+    const std::string_view text = line.text;
+    const std::size_t close = ClosingQuote(text, pos);
+    if (close == std::string_view::npos) {
+        text_.Fail(line.number, "string without a closing quote");
+    }
+    event.kind = RegDataKind::String;
+    event.type = kRegSz;
+    event.data = text.substr(pos + 1, close - pos - 1);
+    if (!OnlyCommentFrom(text, close + 1)) {
+        text_.Fail(line.number, "unexpected text after the string");
+    }
+    return close + 1;
+}
+
+std::size_t RegParser::ParseDword(const RegLine &line, std::size_t pos,
+                                  RegValueEvent &event) const {
+    const std::string_view text = line.text;
+    const std::size_t digits = SkipBlanks(text, pos + std::string_view("dword:").size());
+    std::size_t end = digits;
+    event.dword = ReadHexNumber(line, end, "a dword");
+    if (end == digits) {
+        text_.Fail(line.number, "a dword needs 1 to 8 hex digits");
+    }
+    if (!OnlyCommentFrom(text, end)) {
+        text_.Fail(line.number, "unexpected text after the dword's hex digits");
+    }
+    event.kind = RegDataKind::Dword;
+    event.type = kRegDword;
+    event.data = text.substr(digits, end - digits);
+    return end;
+}
+
+void RegParser::ParseHexValue(const RegLine &line, std::size_t pos, RegValueEvent &event) {
+    const std::string_view text = line.text;
+    std::size_t colon = pos + std::string_view("hex").size();
+    event.type = kRegBinary;
+    if (colon < text.size() && text[colon] == '(') {
+        std::size_t digit = colon + 1;
+        event.type = ReadHexNumber(line, digit, "a value type");
+        if (digit == colon + 1 || digit == text.size() || text[digit] != ')') {
+            text_.Fail(line.number, "expected hex(N): with the type N in hex digits");
+        }
+        colon = digit + 1;
+    }
+    if (colon >= text.size() || text[colon] != ':') {
+        text_.Fail(line.number, "expected ':' after hex");
+    }
+    event.kind = RegDataKind::Hex;
+    ParseHex(line, colon + 1, event);
+}
+
+std::uint32_t RegParser::ReadHexNumber(const RegLine &line, std::size_t &pos,
+                                       std::string_view what) const {
+    const std::string_view text = line.text;
+    const std::size_t first = pos;
+    std::uint32_t number = 0;
+    while (pos < text.size() && IsHexDigit(text[pos])) {
+        if (pos - first == kMaxDwordDigits) {
+            text_.Fail(line.number, std::string(what) + " has at most 8 hex digits");
+        }
+        number = (number << 4) | HexDigitValue(text[pos]);
+        ++pos;
+    }
+    return number;
 }
 
 void RegParser::ParseHex(RegLine line, std::size_t pos, RegValueEvent &event) {

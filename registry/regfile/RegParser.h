@@ -6,6 +6,7 @@
 #include "RegVisitor.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 namespace tessaport {
@@ -27,7 +28,16 @@ private:
     void ParseHeader();
     void ParseSection(const RegLine &line, std::size_t bracket);
     void ParseValue(const RegLine &line, std::size_t start);
+    // Each reads its kind of data from `pos`, where it starts, and returns where it ends.
+    std::size_t ParseDeletion(const RegLine &line, std::size_t pos, RegValueEvent &event) const;
+    std::size_t ParseString(const RegLine &line, std::size_t pos, RegValueEvent &event) const;
+    std::size_t ParseDword(const RegLine &line, std::size_t pos, RegValueEvent &event) const;
+    // "hex:" or "hex(N):" and the bytes, over as many lines as they are continued.
+    void ParseHexValue(const RegLine &line, std::size_t pos, RegValueEvent &event);
     void ParseHex(RegLine line, std::size_t pos, RegValueEvent &event);
+    // Up to eight hex digits from `pos` as a number; `pos` ends after them, and is unmoved when
+    // there is none. `what` names the number in the failure for a ninth digit.
+    std::uint32_t ReadHexNumber(const RegLine &line, std::size_t &pos, std::string_view what) const;
     void FinishValue(const RegLine &last, RegValueEvent &event);
     void CheckSectionPath(std::string_view relative, std::size_t line) const;
 

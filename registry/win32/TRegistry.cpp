@@ -2,33 +2,12 @@
 #include "TRegistry.h"
 
 #include "ERegistryError.h"
+#include "RegKeyPath.h"
 #include "WinKeyHandle.h"
 #include "WinRegistryApi.h"
 
-#include <string_view>
-
 namespace tessaport {
 namespace {
-
-// The system would take "\Software" or "Software\\Korvanta" too; the file hive does not, and both
-// back ends must agree on which keys exist.
-bool IsValidKeyPath(std::string_view path) {
-    if (path.empty()) {
-        return false;
-    }
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t end = path.find('\\', start);
-        const std::size_t length = (end == std::string_view::npos ? path.size() : end) - start;
-        if (length == 0) {
-            return false;
-        }
-        if (end == std::string_view::npos) {
-            return true;
-        }
-        start = end + 1;
-    }
-}
 
 // A caller that names a view itself keeps it.
 REGSAM WithSettingsView(RegAccess access) {
@@ -82,7 +61,9 @@ bool TRegistry::OpenKey(const std::string &key, bool canCreate) {
     CloseKey();
     impl_->openFailure.clear();
     const HKEY root = PredefinedRootKey(impl_->root);
-    if (root == nullptr || !IsValidKeyPath(key)) {
+    // The system would take "\Software", "Software\\Korvanta" or a name with "[" too; both back
+    // ends must agree on which keys can exist, so the file hive's rule applies.
+    if (root == nullptr || !RegKeyPath::Make(impl_->root, key)) {
         impl_->openFailure = "\"" + key + "\" is not a valid key path under this root";
         return false;
     }

@@ -25,7 +25,7 @@ const std::string kBefore = "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\K]\n\"A\"=
 const std::string kAfter = "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\K]\n\"A\"=dword:2\n";
 
 void WriteAfter(const std::string &hive) {
-    FileHive(hive).Update([](std::optional<std::string_view>) { return kAfter; });
+    FileHive(hive).Update([](const FileHive::Current &) { return kAfter; });
 }
 
 // flock on the file now named by `path`, held until destruction.
@@ -103,7 +103,7 @@ TEST(HiveLock, ALockFileRemovedDuringAWriteStopsIt) {
     sandbox.WriteHive(kBefore);
     const fs::path lockPath = sandbox.Hive().string() + ".lock";
     try {
-        FileHive(sandbox.Hive().string()).Update([&](std::optional<std::string_view>) {
+        FileHive(sandbox.Hive().string()).Update([&](const FileHive::Current &) {
             fs::remove(lockPath);
             return kAfter;
         });

@@ -168,8 +168,8 @@ check "a non-member can neither read nor change them" outsider_refused
 
 window_starts() {
     (
-        # shellcheck source=../window/x_session.sh
-        source "$here/../window/x_session.sh"
+        # shellcheck source=../../scripts/lib/session.sh
+        source "$here/../../scripts/lib/session.sh"
         start_x_session 1024x768
         chmod 755 "$work"
         unset TESSAPORT_REGISTRY

@@ -19,17 +19,9 @@ programs=(tessaport-reg.exe)
 [ -f "$build/app/tessaport-config.exe" ] && programs+=(tessaport-config.exe)
 documents=(README.md LICENSE.txt)
 
-wine=/usr/lib/wine/wine64
-[ -x "$wine" ] || wine=$(command -v wine64 || command -v wine)
-scratch=$(mktemp -d "${TMPDIR:-/tmp}/tessaport-msi-test.XXXXXX")
-export WINEPREFIX=$scratch/prefix WINEARCH=win64 WINEDEBUG=-all
-export DISPLAY='' WAYLAND_DISPLAY='' WINEDLLOVERRIDES='mscoree,mshtml='
-cleanup() {
-    wineserver -k >/dev/null 2>&1
-    wineserver -w >/dev/null 2>&1
-    rm -rf "$scratch"
-}
-trap cleanup EXIT
+# shellcheck source=../../scripts/lib/session.sh
+source "$(dirname "$0")/../../scripts/lib/session.sh"
+scratch=$work
 
 suite=windows-packages
 # shellcheck source=checks.sh
@@ -71,13 +63,7 @@ msi_tables() {
 check "MSI tables: files, fixed UpgradeCode, icon, shortcut, no registry values" msi_tables
 
 # --- Under Wine.
-mkdir "$WINEPREFIX"
-wineserver -p </dev/null >"$scratch/wineserver.log" 2>&1
-wine_prefix_made() {
-    "$wine" wineboot --init </dev/null >"$scratch/wineboot.log" 2>&1 ||
-        { cat "$scratch/wineboot.log" >&2; return 1; }
-}
-check "a fresh Wine prefix" wine_prefix_made || { checks_summary; exit 1; }
+check "a fresh Wine prefix" start_wine_prefix --null-display || { checks_summary; exit 1; }
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 unix_path() { "$wine" winepath -u "$1" 2>/dev/null </dev/null | tr -d '\r'; }
 install_dir=$(unix_path 'C:\Program Files\TessaportConfig')

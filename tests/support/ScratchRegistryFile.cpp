@@ -44,10 +44,10 @@ void Edit(const std::string &hivePath, const std::string &key,
           const std::function<std::optional<std::string>(const RegEditor &)> &change) {
     const FileHive hive(hivePath);
     const RegKeyPath path = KeyFor(key);
-    hive.Update([&](std::optional<std::string_view> current) {
+    hive.Update([&](const FileHive::Current &current) {
         std::optional<RegText> text;
-        if (current) {
-            text.emplace(*current, hive.Path());
+        if (current.bytes) {
+            text.emplace(*current.bytes, hive.Path());
         }
         return change(RegEditor(text ? &*text : nullptr, path));
     });

@@ -1,8 +1,9 @@
 // The boundary's promises, the same on every back end: list selection from code and by the
-// user, check boxes, buttons, message boxes and failures escaping a handler.
+// user, check boxes, buttons, message boxes, failures escaping a handler, and trimming text.
 #include "Dialogs.h"
 #include "TApplication.h"
 #include "TForm.h"
+#include "Text.h"
 #include "UserInput.h"
 
 #include <gtest/gtest.h>
@@ -210,4 +211,30 @@ TEST_F(ToolkitContractTest, CloseHidesTheWindow) {
     ProcessEvents();
 
     EXPECT_FALSE(form_->Visible());
+}
+
+namespace {
+
+struct TrimCase {
+    const char *name;
+    std::string text;
+    std::string trimmed;
+};
+
+} // namespace
+
+TEST(Trim, RemovesSpacesAndControlCharactersAtTheEndsOnly) {
+    using namespace std::string_literals;
+    const std::vector<TrimCase> cases{
+        {"spaces", "  Adlink  ", "Adlink"},
+        {"control characters", "\t\r\n\x01 Adlink\x1f\x7f\x20", "Adlink\x1f\x7f"},
+        {"inner spaces kept", " Card  Maker ", "Card  Maker"},
+        {"code 0", "\0Adlink\0"s, "Adlink"},
+        {"high bytes are text", "\xa0\xe9x\xff", "\xa0\xe9x\xff"},
+        {"all blank", " \t\x01 ", ""},
+        {"empty", "", ""},
+    };
+    for (const TrimCase &c : cases) {
+        EXPECT_EQ(Trim(c.text), c.trimmed) << c.name;
+    }
 }

@@ -42,9 +42,11 @@ TEST(WindowsOpenKey, MalformedPathsAreRefusedEvenWhereTheSystemWouldAcceptThem) 
     TRegistry registry(kKeyAllAccess);
     registry.RootKey(kHKeyLocalMachine);
 
-    for (const std::string path : {"", "\\Software\\Korvanta\\Tessaport\\Advantech",
-                                   "Software\\\\Korvanta\\Tessaport\\Advantech",
-                                   "Software\\Korvanta\\Tessaport\\Advantech\\", "\\"}) {
+    for (const std::string path :
+         {"", "\\Software\\Korvanta\\Tessaport\\Advantech",
+          "Software\\\\Korvanta\\Tessaport\\Advantech",
+          "Software\\Korvanta\\Tessaport\\Advantech\\", "\\", "Software\\Korvanta\\[Tessaport]",
+          "Software\\Korvanta\\Tab\there"}) {
         EXPECT_FALSE(registry.OpenKey(path, true)) << path;
         EXPECT_FALSE(registry.HasCurrentKey()) << path;
     }

@@ -9,8 +9,8 @@ program=$1
 tool=$2
 screen=${3:-1024x768}
 title='Tessaport Configuration'
-# shellcheck source=x_session.sh
-source "$(dirname "$0")/x_session.sh"
+# shellcheck source=../../scripts/lib/session.sh
+source "$(dirname "$0")/../../scripts/lib/session.sh"
 # shellcheck source=list_checks.sh
 source "$(dirname "$0")/list_checks.sh"
 

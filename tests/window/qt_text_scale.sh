@@ -6,8 +6,8 @@ set -euo pipefail
 
 program=$1
 title='Tessaport Configuration'
-# shellcheck source=x_session.sh
-source "$(dirname "$0")/x_session.sh"
+# shellcheck source=../../scripts/lib/session.sh
+source "$(dirname "$0")/../../scripts/lib/session.sh"
 
 start_x_session 1920x1080
 

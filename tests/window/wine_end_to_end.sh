@@ -14,10 +14,8 @@ screen=${4:-1024x768}
 dpi=${5:-96}
 title='Tessaport Configuration'
 settings_key='HKLM\Software\Korvanta\Tessaport'
-# shellcheck source=x_session.sh
-source "$(dirname "$0")/x_session.sh"
-# shellcheck source=wine_session.sh
-source "$(dirname "$0")/wine_session.sh"
+# shellcheck source=../../scripts/lib/session.sh
+source "$(dirname "$0")/../../scripts/lib/session.sh"
 # shellcheck source=list_checks.sh
 source "$(dirname "$0")/list_checks.sh"
 

@@ -1,14 +1,34 @@
 #include "Dialogs.h"
+#include "DisplayCheck.h"
+#include "EToolkitError.h"
 #include "NotifyingApplication.h"
 #include "QtNative.h"
 #include "TApplication.h"
+
+#include <filesystem>
+#include <iostream>
+#include <string>
 
 namespace tessaport {
 
 TApplication *Application = nullptr;
 
+namespace {
+
+// Set when the application could not start; there is one application at a time.
+std::string startupFailure;
+std::string programName;
+
+} // namespace
+
 TApplication::TApplication(int &argc, char **argv) : impl_(std::make_unique<Impl>()) {
-    impl_->application = std::make_unique<NotifyingApplication>(argc, argv);
+    programName = argc > 0 ? std::filesystem::path(argv[0]).filename().string() : "";
+    // Qt would abort with a core dump and a page about platform plugins; Initialize reports
+    // the reason instead, as any failure to start.
+    startupFailure = MissingDisplayReason(argc, argv);
+    if (startupFailure.empty()) {
+        impl_->application = std::make_unique<NotifyingApplication>(argc, argv);
+    }
     Application = this;
 }
 
@@ -19,7 +39,11 @@ TApplication::~TApplication() {
     }
 }
 
-void TApplication::Initialize() {}
+void TApplication::Initialize() {
+    if (!startupFailure.empty()) {
+        throw EToolkitError(startupFailure);
+    }
+}
 
 void TApplication::SetTitle(std::string_view title) {
     title_ = std::string(title);
@@ -40,6 +64,11 @@ void TApplication::Run() {
 }
 
 void TApplication::ShowException(const std::exception &failure) {
+    if (!impl_->application) {
+        // Without a display, the terminal is the only place left to say it.
+        std::cerr << programName << ": " << failure.what() << "\n";
+        return;
+    }
     tessaport::ShowException(failure);
 }
 

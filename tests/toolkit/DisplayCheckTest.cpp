@@ -1,7 +1,5 @@
-// The Qt back end's own helpers: trimming the provider's text and telling whether a display can
-// be reached before Qt starts. The boundary's promises are in ToolkitContractTest.
+// The Qt back end's own check: whether a display can be reached before Qt starts.
 #include "DisplayCheck.h"
-#include "Text.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -87,38 +85,15 @@ QByteArray DeadXDisplay() {
 
 } // namespace
 
-class ToolkitTest : public QObject {
+class DisplayCheckTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void trimRemovesControlCharactersAtTheEnds_data();
-    void trimRemovesControlCharactersAtTheEnds();
     void missingDisplay_data();
     void missingDisplay();
 };
 
-void ToolkitTest::trimRemovesControlCharactersAtTheEnds_data() {
-    QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<QByteArray>("trimmed");
-    QTest::newRow("spaces") << QByteArray("  Adlink  ") << QByteArray("Adlink");
-    QTest::newRow("control characters")
-        << QByteArray("\t\r\n\x01 Adlink\x1f\x7f\x20") << QByteArray("Adlink\x1f\x7f");
-    QTest::newRow("inner spaces kept") << QByteArray(" Card  Maker ") << QByteArray("Card  Maker");
-    QTest::newRow("code 0") << QByteArray("\0Adlink\0", 8) << QByteArray("Adlink");
-    QTest::newRow("high bytes are text")
-        << QByteArray("\xa0\xe9x\xff") << QByteArray("\xa0\xe9x\xff");
-    QTest::newRow("all blank") << QByteArray(" \t\x01 ") << QByteArray();
-    QTest::newRow("empty") << QByteArray() << QByteArray();
-}
-
-void ToolkitTest::trimRemovesControlCharactersAtTheEnds() {
-    QFETCH(QByteArray, text);
-    QFETCH(QByteArray, trimmed);
-    const std::string result = tessaport::Trim(std::string_view(text.constData(), text.size()));
-    QCOMPARE(QByteArray::fromStdString(result), trimmed);
-}
-
-void ToolkitTest::missingDisplay_data() {
+void DisplayCheckTest::missingDisplay_data() {
     QTest::addColumn<QByteArray>("platformVariable");
     QTest::addColumn<QByteArray>("platformArgument");
     QTest::addColumn<QByteArray>("display");
@@ -148,7 +123,7 @@ void ToolkitTest::missingDisplay_data() {
         << QByteArray("offscreen") << QByteArray("xcb") << QByteArray() << QByteArray() << true;
 }
 
-void ToolkitTest::missingDisplay() {
+void DisplayCheckTest::missingDisplay() {
     QFETCH(QByteArray, platformVariable);
     QFETCH(QByteArray, platformArgument);
     QFETCH(QByteArray, display);
@@ -179,6 +154,6 @@ void ToolkitTest::missingDisplay() {
     QCOMPARE(!reason.empty(), missing);
 }
 
-QTEST_GUILESS_MAIN(ToolkitTest)
+QTEST_GUILESS_MAIN(DisplayCheckTest)
 
-#include "ToolkitTest.moc"
+#include "DisplayCheckTest.moc"

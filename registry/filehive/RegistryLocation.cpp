@@ -1,9 +1,10 @@
+#include "RegistryLocation.h"
+
 #include "HiveLocation.h"
-#include "SettingsLocation.h"
 
 namespace tessaport {
 
-std::string DescribeSettingsLocation() {
+std::string DescribeRegistryLocation() {
     const std::string current = HiveLocation::Current();
     std::string text = "kept in the file " + current;
     if (current != HiveLocation::Default()) {

@@ -12,8 +12,8 @@
 
 namespace tessaport {
 
-// The whole registry a file describes, after replaying it in order. Names compare without
-// regard to case. Meant for checks and tests; the registry itself reads one key at a time.
+// The whole registry a file describes, after replaying it in order, for tests to compare files
+// by what they mean. Names compare without regard to case.
 class RegDocument {
 public:
     // Raises ERegSyntaxError when the text cannot be parsed.
