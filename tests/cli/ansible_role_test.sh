@@ -5,8 +5,8 @@
 # Exits 77 (skipped) when ansible-playbook is not installed.
 set -euo pipefail
 
-tool=$1
-roles=$2
+tool=$(realpath "$1")
+roles=$(realpath "$2")
 if ! command -v ansible-playbook >/dev/null; then
     echo "ansible-playbook is not installed (Debian: ansible-core): skipped"
     exit 77
@@ -15,7 +15,10 @@ fi
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/tessaport-ansible.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 hive=$scratch/registry.reg
-export ANSIBLE_HOME=$scratch/ansible ANSIBLE_LOCAL_TEMP=$scratch/ansible/tmp
+# Everything Ansible keeps, and no configuration of the machine's or the user's.
+: >"$scratch/ansible.cfg"
+export ANSIBLE_CONFIG=$scratch/ansible.cfg ANSIBLE_HOME=$scratch/ansible
+export ANSIBLE_LOCAL_TEMP=$scratch/ansible/tmp ANSIBLE_REMOTE_TEMP=$scratch/ansible/remote
 export ANSIBLE_ROLES_PATH=$roles ANSIBLE_NOCOLOR=1 ANSIBLE_RETRY_FILES_ENABLED=0
 export ANSIBLE_PYTHON_INTERPRETER=auto_silent ANSIBLE_DEPRECATION_WARNINGS=0
 
