@@ -144,7 +144,9 @@ std::string SettingsFile::Export(const std::vector<ProviderSettings> &providers)
     out += kEol;
     for (const ProviderSettings &entry : providers) {
         out += kEol;
-        out += "[" + ProviderKey(entry.provider, kNativePath).FullName() + "]";
+        out += '[';
+        out += ProviderKey(entry.provider, kNativePath).FullName();
+        out += ']';
         out += kEol;
         for (const SettingField &field : SettingFields) {
             const std::string name = FormatValueName(field.valueName) + "=";
