@@ -1,18 +1,15 @@
 // tessaport-reg: reads and writes the driver settings from scripts, through the same store as the
 // configuration window.
-#include "DriverSettings.h"
-#include "SettingsLocation.h"
-#include "SettingsStore.h"
+#include "Commands.h"
+#include "ExitStatus.h"
+#include "Invocation.h"
+#include "Output.h"
+#include "Usage.h"
 
 #include <cerrno>
-#include <charconv>
-#include <cstdint>
-#include <cstring>
 #include <exception>
 #include <iostream>
-#include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #ifndef _WIN32
@@ -23,52 +20,6 @@
 namespace {
 
 using namespace tessaport;
-
-constexpr int kExitOk = 0;
-constexpr int kExitStoreFailed = 1;
-constexpr int kExitUsage = 2;
-
-std::string CatalogueText() {
-    std::string text;
-    for (std::string_view provider : ProviderCatalogue) {
-        text += text.empty() ? "" : ", ";
-        text += provider;
-    }
-    return text;
-}
-
-constexpr std::string_view kProgram = "tessaport-reg";
-
-void PrintSynopsis(std::ostream &out) {
-    out << "usage: " << kProgram << " get PROVIDER\n"
-        << "       " << kProgram << " set PROVIDER CARDS DI DO\n"
-        << "       " << kProgram << " --help | --version\n";
-}
-
-void PrintHelp(std::ostream &out) {
-    PrintSynopsis(out);
-    out << "\nReads or writes one card provider's Tessaport driver settings.\n\n"
-           "commands:\n"
-           "  get PROVIDER               print the three settings as NAME=VALUE lines\n"
-           "  set PROVIDER CARDS DI DO   write all three settings at once\n\n"
-           "PROVIDER is one of: "
-        << CatalogueText() << "\n";
-    for (const SettingField &field : SettingFields) {
-        out << field.label << ": 0 to " << field.entryCount - 1 << "\n";
-    }
-    out << "\nsettings: HKEY_LOCAL_MACHINE\\" << SettingsStore::KeyPrefix << "PROVIDER,\n  "
-        << DescribeSettingsLocation()
-        << "\n\nexit status:\n"
-           "  0  success\n"
-           "  1  the registry could not be read or written, or the output not printed\n"
-           "     (the reason is printed)\n"
-           "  2  usage error, or a value outside its list\n";
-}
-
-void PrintVersion(std::ostream &out) {
-    out << kProgram << " (TessaportConfig) " << TESSAPORT_VERSION
-        << "\nReleased under the MIT License.\n";
-}
 
 int UsageError(const std::string &message) {
     std::cerr << kProgram << ": " << message << "\n";
@@ -81,85 +32,31 @@ int UsageError(const std::string &message) {
 int Print(void (*print)(std::ostream &)) {
     print(std::cout);
     std::cout.flush();
-    return std::cout ? kExitOk : kExitStoreFailed;
-}
-
-// One of the field's list entries: a decimal numeral in [0, field.entryCount) written as the
-// list writes it, without sign or leading zeros.
-std::optional<std::int32_t> ParsePosition(std::string_view text, const SettingField &field) {
-    // from_chars would take a minus sign, and "-0" as 0.
-    if ((text.size() > 1 && text.front() == '0') || text.starts_with('-')) {
-        return std::nullopt;
-    }
-    std::int32_t value = 0;
-    const char *end = text.data() + text.size();
-    auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end || value < 0 ||
-        value >= field.entryCount) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-int Get(const std::string &provider) {
-    const DriverSettings settings = SettingsStore::ReadDriverSettings(provider);
-    for (const SettingField &field : SettingFields) {
-        std::cout << field.valueName << '=' << settings.*field.member << '\n';
-    }
-    std::cout.flush();
-    if (!std::cout) {
-        const int error = errno;
-        std::cerr << "tessaport-reg: cannot write the settings to standard output"
-                  << (error != 0 ? std::string(": ") + std::strerror(error) : std::string())
-                  << "\n";
-        return kExitStoreFailed;
-    }
-    return kExitOk;
-}
-
-int Set(const std::string &provider, const std::vector<std::string> &values) {
-    DriverSettings settings;
-    for (std::size_t i = 0; i < SettingFields.size(); ++i) {
-        const SettingField &field = SettingFields[i];
-        const std::optional<std::int32_t> position = ParsePosition(values[i], field);
-        if (!position) {
-            return UsageError(std::string(field.label) + " must be a whole number from 0 to " +
-                              std::to_string(field.entryCount - 1) + ", not \"" + values[i] + "\"");
-        }
-        settings.*field.member = *position;
-    }
-    SettingsStore::WriteDriverSettings(provider, settings);
-    return kExitOk;
+    return std::cout ? kExitOk : kExitFailed;
 }
 
 int Run(const std::vector<std::string> &args) {
-    if (args.size() == 1 && (args[0] == "-h" || args[0] == "--help")) {
+    Invocation invocation;
+    try {
+        invocation = ParseCommandLine(args);
+    } catch (const EUsageError &failure) {
+        return UsageError(failure.what());
+    }
+    switch (invocation.command) {
+    case Command::Help:
         return Print(PrintHelp);
-    }
-    if (args.size() == 1 && args[0] == "--version") {
+    case Command::Version:
         return Print(PrintVersion);
+    case Command::Get:
+        return RunGet(invocation);
+    case Command::Set:
+        return RunSet(invocation);
+    case Command::Export:
+        return RunExport(invocation);
+    case Command::Import:
+        return RunImport(invocation);
     }
-    if (!args.empty() && args[0].size() > 1 && args[0].front() == '-') {
-        return UsageError("unknown option \"" + args[0] + "\"");
-    }
-    if (args.size() < 2) {
-        return UsageError("expected a command and a provider");
-    }
-    const std::string &command = args[0];
-    const std::string &provider = args[1];
-    if (command != "get" && command != "set") {
-        return UsageError("unknown command \"" + command + "\"");
-    }
-    if (!IsCatalogueProvider(provider)) {
-        return UsageError("unknown provider \"" + provider + "\"");
-    }
-    if (command == "get") {
-        return args.size() == 2 ? Get(provider) : UsageError("get takes only a provider");
-    }
-    if (args.size() != 2 + SettingFields.size()) {
-        return UsageError("set takes a provider and three values");
-    }
-    return Set(provider, {args.begin() + 2, args.end()});
+    return kExitFailed;
 }
 
 // A standard stream that was closed must not be reused by the next file opened, such as the
@@ -181,12 +78,8 @@ int main(int argc, char **argv) {
     OccupyClosedStandardStreams();
     try {
         return Run({argv + 1, argv + argc});
-    } catch (const ESettingsStoreError &failure) {
-        std::cerr << "tessaport-reg: " << failure.what()
-                  << (failure.Reason().empty() ? "" : " (" + failure.Reason() + ")") << "\n";
-        return kExitStoreFailed;
     } catch (const std::exception &failure) {
-        std::cerr << kProgram << ": " << failure.what() << "\n";
-        return kExitStoreFailed;
+        ReportFailure(FailureText(failure));
+        return kExitFailed;
     }
 }

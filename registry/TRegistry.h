@@ -43,6 +43,14 @@ public:
     bool HasCurrentKey() const;
     const std::string &CurrentPath() const;
 
+    // Whether `key` exists under the root, whatever this object's access; opens nothing. Raises
+    // ERegistryError when that cannot be told: the registry is damaged, or this user may not
+    // look.
+    bool KeyExists(const std::string &key);
+    // Whether the open key holds a value of that name, of any type. Raises ERegistryError when
+    // no key is open or the value cannot be looked up.
+    bool ValueExists(const std::string &name);
+
     // Raise when no key is open, the value is missing or it is not a 32-bit DWORD.
     std::int32_t ReadInteger(const std::string &name);
     void WriteInteger(const std::string &name, std::int32_t value);

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Cross-builds everything for 64-bit Windows with MinGW-w64, the Win32 window included, and runs
 # its tests under Wine, against Wine's own registry in a throwaway prefix. Then checks that hive
-# files pass both ways between the Linux file back end and the Windows registry (reg import /
-# reg export), drives the real tessaport-config.exe under Wine on an X server, and compiles the
+# files and settings files pass both ways between the Linux file back end and the Windows
+# registry (reg import / reg export, tessaport-reg import / export), drives the real tessaport-config.exe under Wine on an X server, and compiles the
 # 32-bit (i686) programs, which these machines cannot run.
 # usage: scripts/test-windows.sh
 # Environment: TESSAPORT_WINDOWS_BUILD (default build-mingw), TESSAPORT_WINDOWS32_BUILD (default
@@ -71,8 +71,8 @@ expect_equal() { # what expected actual
 # reg query and through tessaport-reg.exe, as the Linux tool wrote it.
 check_linux_hive_imports() {
     local hive=$scratch/from-linux.reg
-    TESSAPORT_REGISTRY=$hive "$reg_linux" set Advantech 7 12 34 || return 1
-    TESSAPORT_REGISTRY=$hive "$reg_linux" set Adlink 0 49 1 || return 1
+    TESSAPORT_REGISTRY=$hive "$reg_linux" set Advantech 7 12 34 >/dev/null || return 1
+    TESSAPORT_REGISTRY=$hive "$reg_linux" set Adlink 0 49 1 >/dev/null || return 1
     run_wine reg delete "$settings_key" /f /reg:32 >/dev/null || true
     run_wine reg import "$(windows_path "$hive")" /reg:32 >/dev/null || return 1
     expect_equal "reg query after import" \
@@ -105,7 +105,7 @@ check_windows_export_reads() {
 check_edited_export_imports() {
     local hive=$scratch/from-wine.reg
     [ -f "$hive" ] || return 1
-    TESSAPORT_REGISTRY=$hive "$reg_linux" set Adlink 19 0 49 || return 1
+    TESSAPORT_REGISTRY=$hive "$reg_linux" set Adlink 19 0 49 >/dev/null || return 1
     expect_equal "byte order mark after the edit" "fffe" "$(head -c 2 "$hive" | od -An -tx1 | tr -d ' \n')" ||
         return 1
     run_wine reg delete "$settings_key" /f /reg:32 >/dev/null || true
@@ -115,9 +115,79 @@ check_edited_export_imports() {
         "$(run_wine "$reg_exe" get Adlink)"
 }
 
+# tessaport-reg export on Linux, tessaport-reg.exe import under Wine: the settings land in the
+# 32-bit view only.
+check_linux_export_imports() {
+    local hive=$scratch/export-source.reg file=$scratch/from-linux-export.reg
+    TESSAPORT_REGISTRY=$hive "$reg_linux" set Advantech 3 10 20 >/dev/null || return 1
+    TESSAPORT_REGISTRY=$hive "$reg_linux" set Adlink 4 5 6 >/dev/null || return 1
+    TESSAPORT_REGISTRY=$hive "$reg_linux" export "$file" || return 1
+    run_wine reg delete "$settings_key" /f /reg:32 >/dev/null || true
+    expect_equal "tessaport-reg.exe import" "$(printf '%s\n' 'Advantech: changed' 'Adlink: changed')" \
+        "$(run_wine "$reg_exe" import "$(windows_path "$file")")" || return 1
+    expect_equal "reg query after import" \
+        "$(printf '%s\n' 'NumberOfCards REG_DWORD 0x4' 'PIIBeginAddress REG_DWORD 0x5' \
+            'PIQBeginAddress REG_DWORD 0x6')" \
+        "$(query_values "$settings_key\\Adlink" /reg:32)" || return 1
+    expect_equal "the 64-bit view stays empty" "" \
+        "$(query_values "$settings_key\\Adlink" /reg:64 2>/dev/null)" || return 1
+    expect_equal "reg import of the export" "0" \
+        "$(run_wine reg import "$(windows_path "$file")" /reg:32 >/dev/null; echo $?)"
+}
+
+# reg export of the 32-bit view, as a 64-bit Windows writes it: UTF-16, with and without
+# Wow6432Node in the key paths; and tessaport-reg.exe's own export. Each imports on Linux, and
+# the Wow6432Node file imports with tessaport-reg.exe into the 32-bit view too.
+check_windows_exports_import() {
+    local native=$scratch/view32.reg wow=$scratch/wow64node.reg own=$scratch/own-export.reg
+    local expected hive
+    expected=$(printf '%s\n' NumberOfCards=9 PIIBeginAddress=8 PIQBeginAddress=7)
+    run_wine reg delete "$settings_key" /f /reg:32 >/dev/null || true
+    run_wine "$reg_exe" set Advantech 9 8 7 >/dev/null || return 1
+    run_wine reg export "$settings_key" "$(windows_path "$native")" /y /reg:32 >/dev/null || return 1
+    run_wine reg export 'HKLM\Software\Wow6432Node\Korvanta\Tessaport' \
+        "$(windows_path "$wow")" /y /reg:64 >/dev/null || return 1
+    run_wine "$reg_exe" export "$(windows_path "$own")" || return 1
+    iconv -f UTF-16LE -t UTF-8 "$wow" | grep -qi 'Wow6432Node\\Korvanta' ||
+        { echo "no Wow6432Node in the 64-bit export" >&2; return 1; }
+    for file in "$native" "$wow" "$own"; do
+        hive=$scratch/imported-$(basename "$file")
+        TESSAPORT_REGISTRY=$hive "$reg_linux" import "$file" >/dev/null || return 1
+        expect_equal "Linux get after importing $(basename "$file")" "$expected" \
+            "$(TESSAPORT_REGISTRY=$hive "$reg_linux" get Advantech)" || return 1
+    done
+    run_wine reg delete "$settings_key" /f /reg:32 >/dev/null || return 1
+    run_wine "$reg_exe" import "$(windows_path "$wow")" >/dev/null || return 1
+    expect_equal "tessaport-reg.exe get after importing the Wow6432Node export" "$expected" \
+        "$(run_wine "$reg_exe" get Advantech)"
+}
+
+# A bad value refuses the whole file; exit statuses and /? as on Linux.
+check_windows_statuses() {
+    local file=$scratch/bad.reg status before
+    run_wine "$reg_exe" set Adlink 1 2 3 >/dev/null || return 1
+    printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Korvanta\\Tessaport\\Advantech]\r\n%s\r\n%s\r\n%s\r\n[HKEY_LOCAL_MACHINE\\Software\\Korvanta\\Tessaport\\Adlink]\r\n%s\r\n' \
+        '"NumberOfCards"=dword:1' '"PIIBeginAddress"=dword:1' '"PIQBeginAddress"=dword:1' \
+        '"NumberOfCards"=dword:14' >"$file"
+    before=$(query_values "$settings_key" /s /reg:32)
+    status=0
+    run_wine "$reg_exe" import "$(windows_path "$file")" >/dev/null || status=$?
+    expect_equal "import of a bad file: status" 2 "$status" || return 1
+    expect_equal "import of a bad file: the registry" "$before" \
+        "$(query_values "$settings_key" /s /reg:32)" || return 1
+    expect_equal "set of the same values" unchanged "$(run_wine "$reg_exe" set ADLINK 1 2 3)" ||
+        return 1
+    run_wine reg delete "$settings_key\\Advantech" /f /reg:32 >/dev/null 2>&1 || true
+    status=0
+    run_wine "$reg_exe" get Advantech >/dev/null 2>&1 || status=$?
+    expect_equal "get of a provider never configured: status" 4 "$status" || return 1
+    run_wine "$reg_exe" '/?' | grep -q '^usage: tessaport-reg get'
+}
+
 interop_total=0
 interop_failed=0
-for check in check_linux_hive_imports check_windows_export_reads check_edited_export_imports; do
+for check in check_linux_hive_imports check_windows_export_reads check_edited_export_imports \
+    check_linux_export_imports check_windows_exports_import check_windows_statuses; do
     interop_total=$((interop_total + 1))
     if "$check"; then
         echo "interop: ${check#check_} ... Passed"

@@ -1,5 +1,7 @@
 #include "DriverSettings.h"
 
+#include "RegNames.h"
+
 #include <algorithm>
 
 namespace tessaport {
@@ -16,6 +18,15 @@ std::vector<std::string> ValueListEntries(const SettingField &field) {
 bool IsCatalogueProvider(std::string_view name) {
     return std::find(ProviderCatalogue.begin(), ProviderCatalogue.end(), name) !=
            ProviderCatalogue.end();
+}
+
+std::optional<std::string_view> CatalogueProviderFor(std::string_view name) {
+    for (std::string_view provider : ProviderCatalogue) {
+        if (EqualsFolded(provider, name)) {
+            return provider;
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace tessaport

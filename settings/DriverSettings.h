@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,5 +62,8 @@ constexpr bool IsComplete(const DriverSettings &settings) {
 
 // True when `name` is one of the ProviderCatalogue entries, with exactly its letters and case.
 bool IsCatalogueProvider(std::string_view name);
+// The catalogue's spelling of `name`, matched without regard to ASCII case as registry key names
+// are; nullopt for a name not in the catalogue.
+std::optional<std::string_view> CatalogueProviderFor(std::string_view name);
 
 } // namespace tessaport

@@ -218,6 +218,35 @@ const std::string &TRegistry::CurrentPath() const {
     return impl_->currentPath;
 }
 
+bool TRegistry::KeyExists(const std::string &key) {
+    const std::optional<RegKeyPath> path = RegKeyPath::Make(impl_->root, key);
+    if (!path) {
+        return false;
+    }
+    const FileHive hive(HiveLocation::Current());
+    switch (hive.State()) {
+    case HiveState::Missing:
+        return false;
+    case HiveState::Denied:
+        throw ERegistryError(hive.Path() +
+                             ": this user may not reach it (a folder on its path is closed)");
+    case HiveState::Present:
+        break;
+    }
+    if (!hive.MayRead()) {
+        throw ERegistryError(hive.Path() + ": this user may not read it");
+    }
+    const std::optional<FileBytes> bytes = hive.Read();
+    return bytes && ScanKey(hive, bytes->View(), *path).exists;
+}
+
+bool TRegistry::ValueExists(const std::string &name) {
+    if (!impl_->open) {
+        throw ERegistryError("cannot look for \"" + name + "\": no key is open");
+    }
+    return impl_->open->snapshot.Find(name) != nullptr;
+}
+
 std::int32_t TRegistry::ReadInteger(const std::string &name) {
     if (!impl_->open) {
         throw ERegistryError("cannot read \"" + name + "\": no key is open");

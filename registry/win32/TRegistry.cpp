@@ -96,6 +96,21 @@ const std::string &TRegistry::CurrentPath() const {
     return impl_->path;
 }
 
+bool TRegistry::KeyExists(const std::string &key) {
+    const HKEY root = PredefinedRootKey(impl_->root);
+    if (root == nullptr || !IsValidKeyPath(key)) {
+        return false;
+    }
+    return WinKeyExists(root, key, WithSettingsView(kKeyQueryValue), impl_->Where(key));
+}
+
+bool TRegistry::ValueExists(const std::string &name) {
+    if (!impl_->key) {
+        throw ERegistryError("Cannot look for \"" + name + "\": no key is open");
+    }
+    return HasValue(impl_->key.Get(), name, impl_->Where(impl_->path));
+}
+
 std::int32_t TRegistry::ReadInteger(const std::string &name) {
     if (!impl_->key) {
         throw ERegistryError("Cannot read \"" + name + "\": no key is open");

@@ -103,6 +103,36 @@ WinKeyHandle OpenWinKey(HKEY root, const std::string &path, REGSAM access, bool 
     return key;
 }
 
+bool WinKeyExists(HKEY root, const std::string &path, REGSAM access, const std::string &where) {
+    const std::string what = "Cannot look for " + where;
+    const std::wstring widePath = WideName(path, what);
+    WinKeyHandle key;
+    const LONG status = ::RegOpenKeyExW(root, widePath.c_str(), 0, access, key.Receive());
+    switch (status) {
+    case ERROR_SUCCESS:
+    case ERROR_ACCESS_DENIED:
+        return true;
+    case ERROR_FILE_NOT_FOUND:
+        return false;
+    default:
+        RaiseSystemError(what, status);
+    }
+}
+
+bool HasValue(HKEY key, const std::string &name, const std::string &where) {
+    const std::string what = "Cannot look for \"" + name + "\" in " + where;
+    const std::wstring wideName = WideName(name, what);
+    const LONG status =
+        ::RegQueryValueExW(key, wideName.c_str(), nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_FILE_NOT_FOUND) {
+        return false;
+    }
+    if (status != ERROR_SUCCESS) {
+        RaiseSystemError(what, status);
+    }
+    return true;
+}
+
 std::uint32_t QueryDword(HKEY key, const std::string &name, const std::string &where) {
     const std::string what = "Cannot read \"" + name + "\" in " + where;
     const std::wstring wideName = WideName(name, what);

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "DriverSettings.h"
+
+#include <exception>
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <string>
+
+namespace tessaport {
+
+// A failure's text as tessaport-reg prints it: the store's fixed message, then its reason.
+std::string FailureText(const std::exception &failure);
+// "tessaport-reg: TEXT" on standard error.
+void ReportFailure(const std::string &text);
+
+// Flushes standard output: kExitOk, or kExitFailed with the reason printed when it cannot be
+// written (closed, or a full disk).
+int FlushStandardOutput();
+
+// A provider's settings as read for get and export: kExitOk with the settings, or
+// kExitNotConfigured or kExitFailed with the message.
+struct ProviderRead {
+    std::string provider;
+    int status;
+    DriverSettings settings;
+    std::string message;
+};
+ProviderRead ReadProvider(const std::string &provider);
+
+// The three values as JSON members of `object`, named as in the registry.
+void AddSettings(nlohmann::ordered_json &object, const DriverSettings &settings);
+// One JSON document on standard output. Text that is not UTF-8 (a file name) is replaced, not
+// refused.
+void PrintJson(const nlohmann::ordered_json &document);
+
+} // namespace tessaport

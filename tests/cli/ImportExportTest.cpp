@@ -1,0 +1,124 @@
+// export and import through the tool: settings files carried from one machine to another.
+#include "ScratchRegistry.h"
+#include "ToolRun.h"
+#include "Utf8.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace tessaport {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kSettings123 = "NumberOfCards=1\nPIIBeginAddress=2\nPIQBeginAddress=3\n";
+
+std::string Quoted(const fs::path &path) {
+    return "'" + path.string() + "'";
+}
+
+class ImportExport : public ::testing::Test {
+protected:
+    // Beside the hive, so that the scratch folder takes it away.
+    fs::path File(const std::string &name) const { return hive_.parent_path() / name; }
+
+    testing::ScratchRegistry registry_;
+    fs::path hive_ = testing::CurrentHive();
+};
+
+TEST_F(ImportExport, AnExportImportsIntoAnotherHiveAndAgainChangesNothing) {
+    ASSERT_EQ(testing::RunTool("set Advantech 19 0 49").status, 0);
+    ASSERT_EQ(testing::RunTool("set Adlink 1 2 3").status, 0);
+    const fs::path exported = File("exported.reg");
+    const testing::ToolOutcome exportRun = testing::RunTool("export " + Quoted(exported));
+    ASSERT_EQ(exportRun.status, 0) << exportRun.err;
+    EXPECT_EQ(exportRun.out, "");
+    EXPECT_EQ(testing::RunTool("export").out, testing::ReadFile(exported));
+
+    fs::remove(hive_);
+    const testing::ToolOutcome first = testing::RunTool("import " + Quoted(exported));
+    EXPECT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(first.out, "Advantech: changed\nAdlink: changed\n");
+    EXPECT_EQ(testing::RunTool("get Adlink").out, kSettings123);
+    EXPECT_EQ(testing::RunTool("get Advantech").out,
+              "NumberOfCards=19\nPIIBeginAddress=0\nPIQBeginAddress=49\n");
+
+    const std::optional<std::string> before = testing::ReadFile(hive_);
+    const testing::ToolOutcome second = testing::RunTool("import " + Quoted(exported));
+    EXPECT_EQ(second.out, "Advantech: unchanged\nAdlink: unchanged\n");
+    EXPECT_EQ(testing::ReadFile(hive_), before);
+}
+
+TEST_F(ImportExport, ExportLeavesOutWhatIsNotConfiguredAndWritesNothingWithoutSettings) {
+    const fs::path exported = File("exported.reg");
+    const testing::ToolOutcome none = testing::RunTool("export " + Quoted(exported));
+    EXPECT_EQ(none.status, 4);
+    EXPECT_FALSE(fs::exists(exported));
+
+    ASSERT_EQ(testing::RunTool("set Adlink 1 2 3").status, 0);
+    const testing::ToolOutcome one = testing::RunTool("export");
+    EXPECT_EQ(one.status, 0);
+    EXPECT_EQ(one.out.find("Advantech"), std::string::npos) << one.out;
+    EXPECT_NE(one.err.find("Advantech is not configured"), std::string::npos) << one.err;
+
+    testing::WriteFile(hive_, "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software]\njunk\n");
+    const testing::ToolOutcome damaged = testing::RunTool("export " + Quoted(exported));
+    EXPECT_EQ(damaged.status, 1);
+    EXPECT_FALSE(fs::exists(exported));
+}
+
+struct ImportCase {
+    const char *label;
+    std::string file;
+    int status;
+    std::string adlink; // get Adlink afterwards; empty: the hive is as it was
+    std::string err;    // part of standard error
+};
+
+TEST_F(ImportExport, ImportTakesWindowsExportsAndRefusesABadFileWhole) {
+    const std::string keys = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Korvanta\\Tessaport\\";
+    const std::string values = "\"NumberOfCards\"=dword:00000001\r\n"
+                               "\"PIIBeginAddress\"=dword:00000002\r\n"
+                               "\"PIQBeginAddress\"=dword:00000003\r\n";
+    const ImportCase cases[] = {
+        {"UTF-16 export of the 32-bit view",
+         "\xFF\xFE" + Utf8ToUtf16Le("Windows Registry Editor Version 5.00\r\n\r\n" + keys +
+                                    "Adlink]\r\n" + values + "\r\n"),
+         0, kSettings123, ""},
+        {"a bad value after a good provider",
+         "REGEDIT4\r\n\r\n" + keys + "Adlink]\r\n" + values + keys + "Advantech]\r\n" + values +
+             "\"PIIBeginAddress\"=dword:00000032\r\n",
+         2, "",
+         "line 11: " + keys +
+             "Advantech]: value \"PIIBeginAddress\" is 50, outside 0 to 49; "
+             "nothing was imported"},
+        {"no provider", "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Other]\r\n", 2, "",
+         "holds no Tessaport provider settings"},
+        {"not a .reg file", "NumberOfCards=1\n", 2, "", "nothing was imported"},
+    };
+    for (const ImportCase &c : cases) {
+        SCOPED_TRACE(c.label);
+        ASSERT_EQ(testing::RunTool("set Adlink 7 7 7").status, 0);
+        ASSERT_EQ(testing::RunTool("set Advantech 7 7 7").status, 0);
+        const std::optional<std::string> before = testing::ReadFile(hive_);
+        const fs::path file = File("import.reg");
+        testing::WriteFile(file, c.file);
+
+        const testing::ToolOutcome outcome = testing::RunTool("import " + Quoted(file));
+        EXPECT_EQ(outcome.status, c.status) << outcome.err;
+        EXPECT_NE(outcome.err.find(c.err), std::string::npos) << outcome.err;
+        if (c.adlink.empty()) {
+            EXPECT_EQ(outcome.out, "");
+            EXPECT_EQ(testing::ReadFile(hive_), before);
+        } else {
+            EXPECT_EQ(testing::RunTool("get Adlink").out, c.adlink);
+        }
+    }
+    const testing::ToolOutcome missing = testing::RunTool("import " + Quoted(File("none.reg")));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("cannot read"), std::string::npos) << missing.err;
+}
+
+} // namespace
+} // namespace tessaport
