@@ -1,6 +1,7 @@
 // Several users at one hive, set up as the README describes: a folder and file of root's, in a
-// group whose members edit the settings. Users are switched with setpriv by number, so they need
-// no entry in /etc/passwd; switching needs root, as in CI.
+// group whose members edit the settings. Users are switched with setpriv by number; their
+// account entries live in files of the test's own, mounted over /etc/passwd and /etc/group in a
+// private mount namespace for each command. Switching and mounting need root, as in CI.
 #include "ShellCommand.h"
 
 #include <cstdlib>
@@ -20,6 +21,7 @@ namespace fs = std::filesystem;
 constexpr uid_t kAlice = 60401; // member of kGroup
 constexpr uid_t kBob = 60402;   // member of kGroup, or named in an ACL
 constexpr uid_t kCarol = 60403; // in no group of the hive's
+constexpr uid_t kDave = 60404;  // member of kGroup, with no account entry
 constexpr gid_t kGroup = 60400;
 
 const std::string kSettings =
@@ -53,8 +55,11 @@ protected:
         if (::geteuid() != 0) {
             GTEST_SKIP() << "switching to other users needs root";
         }
-        if (Shell("command -v setpriv && command -v setfacl && command -v setfattr").status != 0) {
-            GTEST_SKIP() << "setpriv (util-linux), setfacl (acl) or setfattr (attr) is missing";
+        if (Shell("command -v setpriv && command -v setfacl && command -v setfattr && "
+                  "unshare --mount true")
+                .status != 0) {
+            GTEST_SKIP() << "setpriv, unshare (util-linux), setfacl (acl) or setfattr (attr) is "
+                            "missing, or no mount namespace may be made";
         }
         std::string pattern = (fs::temp_directory_path() / "tessaport-shared-XXXXXX").string();
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
@@ -68,6 +73,23 @@ protected:
         hive_ = folder_ / "registry.reg";
         fs::create_directory(folder_);
         Own(folder_, 0, kGroup, 0770);
+        WriteAccounts();
+    }
+
+    // Alice, Bob and Carol have accounts; Dave, as in a container, has none.
+    void WriteAccounts() {
+        const std::string passwd = Quoted(base_ / "passwd");
+        const std::string group = Quoted(base_ / "group");
+        Shell("cp /etc/passwd " + passwd + " && cp /etc/group " + group);
+        Shell("printf '%s\n' 'tpalice:x:60401:60409::/:/bin/sh' 'tpbob:x:60402:60409::/:/bin/sh' "
+              "'tpcarol:x:60403:60409::/:/bin/sh' >> " +
+              passwd);
+        Shell("printf '%s\n' 'tpusers:x:60409:' 'tpshared:x:60400:tpalice,tpbob' >> " + group);
+        const fs::path wrapper = base_ / "with-accounts.sh";
+        Shell("printf '%s\n' 'mount --bind " + (base_ / "passwd").string() +
+              " /etc/passwd && mount --bind " + (base_ / "group").string() +
+              " /etc/group && exec \"$@\"' > " + Quoted(wrapper));
+        accounts_ = "unshare --mount sh " + Quoted(wrapper) + " ";
     }
 
     void TearDown() override {
@@ -85,7 +107,8 @@ protected:
     // The tool run by `user` (root when nullopt), with umask 077, the strictest a user may have.
     Outcome Tool(std::optional<uid_t> user, const std::string &arguments,
                  bool inGroup = true) const {
-        std::string command = "cd / && umask 077 && TESSAPORT_REGISTRY=" + Quoted(hive_) + " ";
+        std::string command =
+            "cd / && umask 077 && TESSAPORT_REGISTRY=" + Quoted(hive_) + " " + accounts_;
         if (user) {
             command +=
                 "setpriv --reuid=" + std::to_string(*user) + " --regid=" + std::to_string(*user) +
@@ -99,6 +122,7 @@ protected:
     }
 
     fs::path base_;
+    std::string accounts_;
     fs::path tool_;
     fs::path folder_;
     fs::path hive_;
