@@ -1,6 +1,7 @@
 // tessaport-reg: reads and writes the driver settings from scripts, through the same store as the
 // configuration window.
 #include "DriverSettings.h"
+#include "ERegistryUnconfirmedWrite.h"
 #include "SettingsLocation.h"
 #include "SettingsStore.h"
 
@@ -27,6 +28,8 @@ using namespace tessaport;
 constexpr int kExitOk = 0;
 constexpr int kExitStoreFailed = 1;
 constexpr int kExitUsage = 2;
+// Not a failure: the new settings are in place, only their reaching the disk is unconfirmed.
+constexpr int kExitUnconfirmed = 5;
 
 std::string CatalogueText() {
     std::string text;
@@ -62,7 +65,9 @@ void PrintHelp(std::ostream &out) {
            "  0  success\n"
            "  1  the registry could not be read or written, or the output not printed\n"
            "     (the reason is printed)\n"
-           "  2  usage error, or a value outside its list\n";
+           "  2  usage error, or a value outside its list\n"
+           "  5  set: the new settings are in place, but could not be confirmed to have\n"
+           "     reached the disk (the reason is printed)\n";
 }
 
 void PrintVersion(std::ostream &out) {
@@ -185,6 +190,9 @@ int main(int argc, char **argv) {
         std::cerr << "tessaport-reg: " << failure.what()
                   << (failure.Reason().empty() ? "" : " (" + failure.Reason() + ")") << "\n";
         return kExitStoreFailed;
+    } catch (const ERegistryUnconfirmedWrite &failure) {
+        std::cerr << kProgram << ": " << failure.what() << "\n";
+        return kExitUnconfirmed;
     } catch (const std::exception &failure) {
         std::cerr << kProgram << ": " << failure.what() << "\n";
         return kExitStoreFailed;

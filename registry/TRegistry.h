@@ -15,8 +15,9 @@ namespace tessaport {
 // On Windows this is the system registry, and each write is made at once. Elsewhere it is a file
 // hive (see FileHive.h): the writes to a key, and the key's creation by OpenKey, are held and
 // made together, in one replacement of the file, when the key is closed (CloseKey, or opening
-// another key or root); a failure there raises and changes nothing. What is still held when the
-// object is destroyed is dropped, so a caller that writes or creates must close the key.
+// another key or root); a failure there raises and changes nothing, except
+// ERegistryUnconfirmedWrite: the writes were made but not confirmed on disk. What is still held
+// when the object is destroyed is dropped, so a caller that writes or creates must close the key.
 // Failures of reads and writes raise ERegistryError.
 class TRegistry {
 public:
