@@ -29,6 +29,7 @@ struct State {
     std::vector<std::pair<dev_t, ino_t>> synced;
     // Folders in which a folder was made, not synced since.
     std::vector<std::pair<dev_t, ino_t>> unsyncedParents;
+    int foldersMade = 0;
     std::function<void(const char *, int)> beforeOpen;
     std::size_t shortWrites = 0;
 };
@@ -67,6 +68,9 @@ bool BeforeCall(FaultCall call) {
     if (state.plan.action == FaultAction::Fail) {
         errno = state.plan.error;
         return true;
+    }
+    if (state.plan.action == FaultAction::RunBefore) {
+        state.plan.before();
     }
     return false;
 }
@@ -107,6 +111,10 @@ void SyscallFaults::ArmShortWrites(std::size_t bytes) {
 
 void SyscallFaults::BeforeEachOpen(std::function<void(const char *, int)> hook) {
     Faults().beforeOpen = std::move(hook);
+}
+
+int SyscallFaults::FoldersMade() {
+    return Faults().foldersMade;
 }
 
 int SyscallFaults::FoldersMadeUnsynced() {
@@ -211,6 +219,7 @@ int mkdirat(int folder, const char *name, mode_t mode) noexcept {
     struct stat info {};
     if (result == 0 && Faults().armed && ::fstat(folder, &info) == 0) {
         Faults().unsyncedParents.push_back(IdOf(info));
+        ++Faults().foldersMade;
     }
     return result;
 }

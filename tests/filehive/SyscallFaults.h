@@ -10,13 +10,16 @@ namespace tessaport::testing {
 // SyscallFaults.cpp defines write, fsync, renameat, close, fchmod, openat and mkdirat itself and
 // forwards them to the C library, failing or exiting at the planned call.
 enum class FaultCall { Write, Fsync, Rename, Close, Fchmod };
-enum class FaultAction { Fail, ExitBefore, ExitAfter };
+// RunBefore runs `before` just before the planned call, which is then made: another process
+// acting at that moment.
+enum class FaultAction { Fail, ExitBefore, ExitAfter, RunBefore };
 
 struct FaultPlan {
     FaultCall call = FaultCall::Write;
     int at = 1; // the first call is 1
     FaultAction action = FaultAction::Fail;
     int error = 0; // errno for FaultAction::Fail
+    std::function<void()> before = {};
 };
 
 std::string NameOf(FaultCall call);
@@ -41,7 +44,8 @@ public:
     // Whether the file renamed into place was synced after its last write, so that its data
     // survives a power cut too.
     static bool RenamedFileSynced();
-    // Folders made while armed whose parent folder was not synced after they were made.
+    // Folders made while armed, and those whose parent folder was not synced after.
+    static int FoldersMade();
     static int FoldersMadeUnsynced();
 };
 

@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace tessaport {
 namespace {
@@ -245,6 +246,119 @@ TEST_F(SharedHive, RootDoesNotFollowALinkAMemberPlanted) {
     const Outcome root = Tool(std::nullopt, "set Advantech 1 2 3");
     EXPECT_EQ(root.status, 0) << root.output;
     EXPECT_NE(Contents(secret / "root-only.reg").find("dword:00000002"), std::string::npos);
+}
+
+// What an administrator or a member may find at the lock file's name. Root's save must never
+// change the mode of a file it did not make there, nor write through a lock file with other names.
+struct LockCase {
+    std::string name;
+    std::string make; // shell commands, as root, in the hive's folder
+    bool saves;
+    std::string message;   // part of the refusal
+    std::string lockAfter; // "mode owner:group" of what is at the lock's name afterwards
+    bool memberSaves;      // after root's save: the lock file lets her
+};
+
+TEST_F(SharedHive, RootChangesNoLockFileItDidNotMake) {
+    const std::string group = std::to_string(kGroup);
+    const std::vector<LockCase> cases{
+        {"a hard link to a group file",
+         "printf x > other && chown 0:" + group +
+             " other && chmod 0660 other && ln other registry.reg.lock",
+         false, "registry.reg.lock: the lock file has 2 hard links", "660 0:" + group, false},
+        {"a hard link to the settings file", "ln registry.reg registry.reg.lock", false,
+         "registry.reg.lock: the lock file has 2 hard links", "660 0:" + group, false},
+        {"root's file of another mode, renamed there",
+         "printf x > registry.reg.lock && chmod 0640 registry.reg.lock", true, "", "640 0:" + group,
+         true},
+        {"an old empty lock file of mode 0600",
+         ": > registry.reg.lock && chmod 0600 registry.reg.lock", true, "", "644 0:" + group, true},
+        {"a lock file that is a folder", "mkdir registry.reg.lock", false,
+         "registry.reg.lock: the lock file is not a regular file", "2755 0:" + group, false},
+    };
+    for (const LockCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        Shell("rm -rf " + Quoted(folder_) + "/* " + Quoted(folder_) + "/.[!.]*");
+        Own(folder_, 0, kGroup, 02770);
+        Shell("printf '%s' '" + kSettings + "' > " + Quoted(hive_));
+        Own(hive_, 0, kGroup, 0660);
+        ASSERT_EQ(Shell("cd " + Quoted(folder_) + " && " + c.make).status, 0);
+
+        const Outcome root = Tool(std::nullopt, "set Advantech 1 2 3");
+        if (c.saves) {
+            EXPECT_EQ(root.status, 0) << root.output;
+        } else {
+            EXPECT_EQ(root.status, 1) << root.output;
+            EXPECT_NE(root.output.find(c.message), std::string::npos) << root.output;
+            EXPECT_EQ(Contents(hive_), kSettings);
+        }
+        EXPECT_EQ(Shell("stat -c '%a %u:%g' " + Quoted(hive_.string() + ".lock")).output,
+                  c.lockAfter + "\n");
+        EXPECT_EQ(StatOf(hive_).st_mode & 07777, 0660u);
+        const Outcome alice = Tool(kAlice, "set Advantech 4 5 6");
+        EXPECT_EQ(alice.status == 0, c.memberSaves) << alice.output;
+    }
+}
+
+// The first save makes the file. In a setgid folder it must serve the whole group, whatever the
+// umask of the member who made it; elsewhere it is the maker's, as before.
+TEST_F(SharedHive, AFileMadeInASetgidFolderServesTheGroup) {
+    for (const mode_t folderMode : {02770, 0770}) {
+        SCOPED_TRACE("folder mode " + std::to_string(folderMode));
+        Shell("rm -rf " + Quoted(folder_) + "/* " + Quoted(folder_) + "/.[!.]*");
+        Own(folder_, 0, kGroup, folderMode);
+        const Outcome alice = Tool(kAlice, "set Advantech 1 2 3");
+        EXPECT_EQ(alice.status, 0) << alice.output;
+        const struct stat made = StatOf(hive_);
+        const Outcome bob = Tool(kBob, "set Adlink 4 5 6");
+        if (folderMode == 02770) {
+            EXPECT_EQ(made.st_mode & 07777, 0660u);
+            EXPECT_EQ(made.st_gid, kGroup);
+            EXPECT_EQ(bob.status, 0) << bob.output;
+            EXPECT_EQ(Tool(kAlice, "get Adlink").output,
+                      "NumberOfCards=4\nPIIBeginAddress=5\nPIQBeginAddress=6\n");
+        } else {
+            EXPECT_EQ(made.st_mode & 07777, 0644u);
+            EXPECT_EQ(made.st_gid, kAlice); // setpriv gave her the group of her number
+            EXPECT_EQ(bob.status, 1) << bob.output;
+        }
+    }
+}
+
+// Bob may take the file over from a member whose groups he can establish; from Dave, who has no
+// account entry (as in a container), he may not, as Dave could be locked out.
+TEST_F(SharedHive, ATakeOverNeedsTheOwnersGroups) {
+    for (const uid_t owner : {kAlice, kDave}) {
+        SCOPED_TRACE("owner " + std::to_string(owner));
+        Shell("printf '%s' '" + kSettings + "' > " + Quoted(hive_));
+        Own(hive_, owner, kGroup, 0660);
+        const Outcome bob = Tool(kBob, "set Advantech 1 2 3");
+        if (owner == kAlice) {
+            EXPECT_EQ(bob.status, 0) << bob.output;
+            EXPECT_EQ(StatOf(hive_).st_uid, kBob);
+        } else {
+            EXPECT_EQ(bob.status, 1) << bob.output;
+            EXPECT_NE(bob.output.find("groups cannot be established"), std::string::npos)
+                << bob.output;
+            EXPECT_EQ(Contents(hive_), kSettings);
+            EXPECT_EQ(StatOf(hive_).st_uid, kDave);
+        }
+    }
+}
+
+// A member may write the folder but not list it, so its sync after the rename fails: the new
+// settings are in place, and the tool says so with its own status.
+TEST_F(SharedHive, ASaveWhoseFolderCannotBeSyncedIsInPlaceWithStatus5) {
+    Shell("printf '%s' '" + kSettings + "' > " + Quoted(hive_));
+    Own(hive_, 0, kGroup, 0660);
+    Own(folder_, 0, kGroup, 02730);
+    const Outcome alice = Tool(kAlice, "set Advantech 7 8 9");
+    EXPECT_EQ(alice.status, 5) << alice.output;
+    EXPECT_NE(alice.output.find("the new settings are in place"), std::string::npos)
+        << alice.output;
+    EXPECT_NE(alice.output.find("Permission denied"), std::string::npos) << alice.output;
+    EXPECT_EQ(Tool(kAlice, "get Advantech").output,
+              "NumberOfCards=7\nPIIBeginAddress=8\nPIQBeginAddress=9\n");
 }
 
 } // namespace
