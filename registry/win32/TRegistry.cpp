@@ -3,8 +3,10 @@
 
 #include "ERegistryError.h"
 #include "WinKeyHandle.h"
+#include "WinKeyTurn.h"
 #include "WinRegistryApi.h"
 
+#include <optional>
 #include <string_view>
 
 namespace tessaport {
@@ -55,6 +57,8 @@ struct TRegistry::Impl {
 
     RegAccess access;
     RegRootKey root = kHKeyCurrentUser;
+    // Released after the key is closed.
+    std::optional<WinKeyTurn> turn;
     WinKeyHandle key;
     std::string path;
     std::string openFailure;
@@ -86,10 +90,13 @@ bool TRegistry::OpenKey(const std::string &key, bool canCreate) {
         impl_->openFailure = "\"" + key + "\" is not a valid key path under this root";
         return false;
     }
+    // Held until the key is closed: what is read or written meanwhile is one whole.
+    impl_->turn.emplace(impl_->Where(key));
     try {
         impl_->key =
             OpenWinKey(root, key, WithSettingsView(impl_->access), canCreate, impl_->Where(key));
     } catch (const ERegistryError &failure) {
+        impl_->turn.reset();
         // Only success is reported: the store turns a false into its own message.
         impl_->openFailure = failure.what();
         return false;
@@ -104,6 +111,7 @@ const std::string &TRegistry::OpenFailure() const {
 
 void TRegistry::CloseKey() {
     impl_->key.Reset();
+    impl_->turn.reset();
     impl_->path.clear();
 }
 
