@@ -1,6 +1,7 @@
 // get and set.
 #include "Commands.h"
 
+#include "ERegistryUnconfirmedWrite.h"
 #include "ExitStatus.h"
 #include "Output.h"
 #include "SettingsUpdate.h"
@@ -75,13 +76,17 @@ int RunSet(const Invocation &invocation) {
     } catch (const std::bad_alloc &) {
         throw;
     } catch (const std::exception &failure) {
+        const bool unconfirmed = dynamic_cast<const ERegistryUnconfirmedWrite *>(&failure);
+        const int status = unconfirmed ? kExitUnconfirmed : kExitFailed;
         if (!invocation.json) {
             ReportFailure(FailureText(failure));
-            return kExitFailed;
+            return status;
         }
-        PrintJson({{provider, {{"status", "failed"}, {"message", FailureText(failure)}}}});
+        PrintJson({{provider,
+                    {{"status", unconfirmed ? "changed, unconfirmed" : "failed"},
+                     {"message", FailureText(failure)}}}});
         FlushStandardOutput();
-        return kExitFailed;
+        return status;
     }
     const std::string_view word = !change.changed    ? "unchanged"
                                   : invocation.check ? "would change"

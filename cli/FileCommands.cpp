@@ -1,5 +1,6 @@
 // export and import: the providers' settings as a .reg file.
 #include "Commands.h"
+#include "ERegistryUnconfirmedWrite.h"
 #include "ESettingsFileError.h"
 #include "ExitStatus.h"
 #include "Output.h"
@@ -103,6 +104,7 @@ int RunImport(const Invocation &invocation) {
         return kExitUsage;
     }
     // Each provider is one save, as in the window.
+    int status = kExitOk;
     for (const ProviderSettings &entry : providers) {
         try {
             const SettingsChange change = SettingsUpdate::Apply(entry.provider, entry.settings);
@@ -110,13 +112,18 @@ int RunImport(const Invocation &invocation) {
                       << "\n";
         } catch (const std::bad_alloc &) {
             throw;
+        } catch (const ERegistryUnconfirmedWrite &failure) {
+            // In place: the next provider is still worth saving.
+            FlushStandardOutput();
+            ReportFailure(entry.provider + ": " + FailureText(failure));
+            status = kExitUnconfirmed;
         } catch (const std::exception &failure) {
             FlushStandardOutput();
             ReportFailure(entry.provider + ": " + FailureText(failure));
             return kExitFailed;
         }
     }
-    return FlushStandardOutput();
+    return WorseExitStatus(status, FlushStandardOutput());
 }
 
 } // namespace tessaport

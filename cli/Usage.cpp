@@ -68,7 +68,10 @@ void PrintHelp(std::ostream &out) {
            "     nothing is imported)\n"
         << "  " << kExitNotConfigured
         << "  get, export: not configured (a provider's key or one of its values\n"
-           "     is missing)\n";
+           "     is missing)\n"
+        << "  " << kExitUnconfirmed
+        << "  set, import: the new settings are in place, but could not be confirmed\n"
+           "     to have reached the disk (the reason is printed)\n";
 }
 
 void PrintVersion(std::ostream &out) {

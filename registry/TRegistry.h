@@ -12,11 +12,13 @@ namespace tessaport {
 // class: construct with an access mask, choose the root, open a key by its path relative to the
 // root, read and write 32-bit integers. Destruction closes the key.
 //
-// On Windows this is the system registry, and each write is made at once. Elsewhere it is a file
-// hive (see FileHive.h): the writes to a key, and the key's creation by OpenKey, are held and
-// made together, in one replacement of the file, when the key is closed (CloseKey, or opening
-// another key or root); a failure there raises and changes nothing. What is still held when the
-// object is destroyed is dropped, so a caller that writes or creates must close the key.
+// On Windows this is the system registry, and each write is made at once; our programs take
+// turns at a key from OpenKey to CloseKey. Elsewhere it is a file hive (see FileHive.h): the
+// writes to a key, and the key's creation by OpenKey, are held and made together, in one
+// replacement of the file, when the key is closed (CloseKey, or opening another key or root); a
+// failure there raises and changes nothing, except ERegistryUnconfirmedWrite: the writes were
+// made but not confirmed on disk. What is still held when the object is destroyed is dropped,
+// so a caller that writes or creates must close the key.
 // Failures of reads and writes raise ERegistryError.
 class TRegistry {
 public:
@@ -33,7 +35,8 @@ public:
     // false, creating nothing, when the key does not exist and `canCreate` is false, when it
     // cannot be opened with the requested access, or when the path is not a valid key path.
     // With `canCreate` a missing key is created together with its missing parents.
-    // Raises ERegistryError only when the registry itself is damaged or unreadable.
+    // Raises ERegistryError only when the registry itself is damaged or unreadable, or on Windows
+    // when another of our programs keeps its turn at the key (see WinKeyTurn.h) too long.
     bool OpenKey(const std::string &key, bool canCreate);
     // Why the last OpenKey returned false, naming the file or key; empty after a success.
     const std::string &OpenFailure() const;

@@ -184,10 +184,26 @@ check_windows_statuses() {
     run_wine "$reg_exe" '/?' | grep -q '^usage: tessaport-reg get'
 }
 
+# The keys our programs create outlive the registry's server: Wine writes out only keys that are
+# not volatile when it ends.
+check_settings_survive_a_restart() {
+    run_wine reg delete "$settings_key" /f /reg:32 >/dev/null || true
+    run_wine "$reg_exe" set Adlink 3 4 5 >/dev/null || return 1
+    wineserver -k
+    wineserver -w
+    wineserver -p </dev/null >>"$scratch/wineserver.log" 2>&1
+    # Wine's services start here, not from the pipe below, which they would keep open.
+    "$wine" reg query 'HKCU\Software\Wine\Drivers' </dev/null >/dev/null 2>&1
+    expect_equal "tessaport-reg.exe get Adlink after the registry's restart" \
+        "$(printf '%s\n' NumberOfCards=3 PIIBeginAddress=4 PIQBeginAddress=5)" \
+        "$(run_wine "$reg_exe" get Adlink)"
+}
+
 interop_total=0
 interop_failed=0
 for check in check_linux_hive_imports check_windows_export_reads check_edited_export_imports \
-    check_linux_export_imports check_windows_exports_import check_windows_statuses; do
+    check_linux_export_imports check_windows_exports_import check_windows_statuses \
+    check_settings_survive_a_restart; do
     interop_total=$((interop_total + 1))
     if "$check"; then
         echo "interop: ${check#check_} ... Passed"

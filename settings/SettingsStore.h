@@ -24,6 +24,8 @@ private:
 // Reads and writes one provider's settings under HKEY_LOCAL_MACHINE, in the key
 // "Software\Korvanta\Tessaport\<provider>". Failures are raised: ESettingsStoreError for a key
 // that cannot be opened or created, ERegistryError for a value that cannot be read or written.
+// A write that took place but was not confirmed on disk raises ERegistryUnconfirmedWrite (an
+// ERegistryError): callers treat it as saved.
 class SettingsStore {
 public:
     static inline const std::string KeyPrefix = "Software\\Korvanta\\Tessaport\\";

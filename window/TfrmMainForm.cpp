@@ -2,6 +2,7 @@
 
 #include "Dialogs.h"
 #include "DriverSettings.h"
+#include "ERegistryUnconfirmedWrite.h"
 #include "MainFormDescription.h"
 #include "SettingsStore.h"
 #include "Text.h"
@@ -73,6 +74,8 @@ bool TfrmMainForm::SaveSettings() {
     }
     try {
         SettingsStore::WriteDriverSettings(provider, settings);
+    } catch (const ERegistryUnconfirmedWrite &) {
+        // Saved: the new settings are in place, only not confirmed on disk.
     } catch (const std::bad_alloc &) {
         throw;
     } catch (...) {

@@ -1,6 +1,7 @@
 #include "FileHive.h"
 
 #include "ERegistryError.h"
+#include "ERegistryUnconfirmedWrite.h"
 #include "FileDescriptor.h"
 #include "FileRights.h"
 #include "HiveLock.h"
@@ -24,29 +25,42 @@ namespace tessaport {
 
 namespace {
 
-std::string ParentFolder(const std::string &path) {
-    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
-    return parent.empty() ? std::string(".") : parent.string();
-}
-
 bool IsDenial(int error) {
     return error == EACCES || error == EPERM || error == EROFS;
 }
 
-// The effective user's rights, as the kernel would check them on open or rename.
-bool Accessible(const std::string &path, int mode) {
-    if (::faccessat(AT_FDCWD, path.c_str(), mode, AT_EACCESS) == 0) {
+// The effective user's rights to `name` in `folder`, as the kernel would check them on open or
+// rename.
+bool Accessible(int folder, const char *name, int mode, const std::string &shown) {
+    if (::faccessat(folder, name, mode, AT_EACCESS) == 0) {
         return true;
     }
     if (IsDenial(errno)) {
         return false;
     }
-    ThrowSystemError(path, "check access", errno);
+    ThrowSystemError(shown, "check access", errno);
 }
 
-struct FreeDeleter {
-    void operator()(char *pointer) const { std::free(pointer); }
-};
+std::string ParentFolder(const std::string &path) {
+    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    return parent.empty() ? std::string(".") : parent.string();
+}
+
+// The held folder opened for reading, as fsync and listing need; no name is looked up again.
+FileDescriptor OpenForReading(int folder) {
+    return FileDescriptor(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+}
+
+void SyncFolder(int folder, const std::string &shown) {
+    const FileDescriptor fd = OpenForReading(folder);
+    if (!fd.IsOpen()) {
+        ThrowSystemError(shown, "open the folder to sync it", errno);
+    }
+    // Some file systems cannot sync a folder; that is not an error of ours.
+    if (::fsync(fd.Get()) != 0 && errno != EINVAL) {
+        ThrowSystemError(shown, "sync the folder", errno);
+    }
+}
 
 struct DirCloser {
     void operator()(DIR *dir) const { ::closedir(dir); }
@@ -54,83 +68,16 @@ struct DirCloser {
 
 } // namespace
 
-FileHive::Target FileHive::Resolve() const {
+HivePath FileHive::Resolve() const {
     if (path_.ends_with('/')) {
         throw ERegistryError(path_ + ": names a folder (it ends with '/'), not a registry file; "
                                      "nothing was read or written");
     }
-    Target target{path_, HiveState::Present, {}};
-    if (::lstat(path_.c_str(), &target.info) != 0) {
-        // A file where a folder should be means there is no hive, as with a missing folder.
-        if (errno == ENOENT || errno == ENOTDIR) {
-            target.state = HiveState::Missing;
-            return target;
-        }
-        if (IsDenial(errno)) {
-            target.state = HiveState::Denied;
-            return target;
-        }
-        ThrowSystemError(path_, "look at it", errno);
+    HivePath target = HivePath::Resolve(path_);
+    if (target.state == HiveState::Present) {
+        CheckKind(target.info);
     }
-    if (S_ISLNK(target.info.st_mode)) {
-        CheckLinkChain();
-        const std::unique_ptr<char, FreeDeleter> resolved(::realpath(path_.c_str(), nullptr));
-        if (!resolved) {
-            if (errno == ENOENT) {
-                throw ERegistryError(path_ + ": is a symbolic link to nothing (dangling); "
-                                             "refusing to use it");
-            }
-            if (errno == ELOOP) {
-                throw ERegistryError(path_ + ": is a loop of symbolic links; refusing to use it");
-            }
-            if (IsDenial(errno)) {
-                target.state = HiveState::Denied;
-                return target;
-            }
-            ThrowSystemError(path_, "resolve the symbolic link", errno);
-        }
-        target.path = resolved.get();
-        if (::stat(target.path.c_str(), &target.info) != 0) {
-            ThrowSystemError(target.path, "look at it", errno);
-        }
-    }
-    CheckKind(target.info);
     return target;
-}
-
-// The rule of the kernel's protected_symlinks, whatever the folder's mode: a link is followed
-// only when its owner is root, the folder's owner or this user; anyone else who may write the
-// folder could have planted it to make this process write elsewhere.
-void FileHive::CheckLinkChain() const {
-    constexpr int kMaxLinks = 40;
-    std::filesystem::path link(path_);
-    for (int hops = 0; hops < kMaxLinks; ++hops) {
-        struct stat info {};
-        if (::lstat(link.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
-            return; // not a link (any more): what is wrong with it is found when resolving
-        }
-        const std::string folder = ParentFolder(link.string());
-        struct stat folderInfo {};
-        if (::stat(folder.c_str(), &folderInfo) != 0) {
-            ThrowSystemError(folder, "look at the folder of the symbolic link " + link.string(),
-                             errno);
-        }
-        if (info.st_uid != 0 && info.st_uid != folderInfo.st_uid && info.st_uid != ::geteuid()) {
-            throw ERegistryError(link.string() + ": is a symbolic link owned by user " +
-                                 std::to_string(info.st_uid) + " in a folder owned by user " +
-                                 std::to_string(folderInfo.st_uid) +
-                                 "; only links made by root, the folder's owner or this user are "
-                                 "followed, so nothing was read or written");
-        }
-        std::string target(static_cast<std::size_t>(info.st_size) + 1, '\0');
-        const ssize_t length = ::readlink(link.c_str(), target.data(), target.size());
-        if (length < 0) {
-            ThrowSystemError(link.string(), "read the symbolic link", errno);
-        }
-        target.resize(static_cast<std::size_t>(length));
-        const std::filesystem::path next(target);
-        link = next.is_absolute() ? next : std::filesystem::path(folder) / next;
-    }
 }
 
 void FileHive::CheckKind(const struct stat &info) const {
@@ -157,58 +104,48 @@ HiveState FileHive::State() const {
 }
 
 bool FileHive::MayRead() const {
-    const Target target = Resolve();
-    return target.state == HiveState::Present && Accessible(target.path, R_OK);
+    const HivePath target = Resolve();
+    return target.state == HiveState::Present &&
+           Accessible(target.folder.Get(), target.name.c_str(), R_OK, target.path);
 }
 
 bool FileHive::MayWrite() const {
-    const Target target = Resolve();
+    const HivePath target = Resolve();
     if (target.state == HiveState::Denied) {
         return false;
     }
-    if (target.state == HiveState::Present) {
-        // The rename needs the folder; the lock file must be openable when another user made it.
-        const std::string lock = target.path + ".lock";
-        return Accessible(target.path, R_OK | W_OK) &&
-               Accessible(ParentFolder(target.path), W_OK | X_OK) &&
-               (::access(lock.c_str(), F_OK) != 0 || Accessible(lock, R_OK));
-    }
+    const std::string folder = ParentFolder(target.path);
     // Missing: the nearest folder that exists must let us create what is below it.
-    std::string folder = ParentFolder(target.path);
-    while (true) {
-        struct stat info {};
-        if (::stat(folder.c_str(), &info) == 0) {
-            return S_ISDIR(info.st_mode) && Accessible(folder, W_OK | X_OK);
-        }
-        if (IsDenial(errno)) {
-            return false;
-        }
-        if (errno != ENOENT) {
-            ThrowSystemError(folder, "look at it", errno);
-        }
-        const std::string parent = ParentFolder(folder);
-        if (parent == folder) {
-            return false;
-        }
-        folder = parent;
+    const bool folderWritable = Accessible(target.folder.Get(), ".", W_OK | X_OK, folder);
+    if (target.state == HiveState::Missing) {
+        return folderWritable && !target.blocked;
     }
+    // The rename needs the folder; the lock file must be openable when another user made it.
+    const std::string lock = target.name + ".lock";
+    struct stat lockInfo {};
+    const bool lockExists =
+        ::fstatat(target.folder.Get(), lock.c_str(), &lockInfo, AT_SYMLINK_NOFOLLOW) == 0;
+    return Accessible(target.folder.Get(), target.name.c_str(), R_OK | W_OK, target.path) &&
+           folderWritable &&
+           (!lockExists ||
+            Accessible(target.folder.Get(), lock.c_str(), R_OK, target.path + ".lock"));
 }
 
 std::optional<FileBytes> FileHive::Read() const {
-    const Target target = Resolve();
+    const HivePath target = Resolve();
     if (target.state == HiveState::Missing) {
         return std::nullopt;
     }
     if (target.state == HiveState::Denied) {
         ThrowSystemError(path_, "read it", EACCES);
     }
-    return ReadFile(target.path);
+    return ReadFile(target);
 }
 
-std::optional<FileBytes> FileHive::ReadFile(const std::string &path) const {
+std::optional<FileBytes> FileHive::ReadFile(const HivePath &target) const {
     // Non-blocking, in case a FIFO took the file's place since it was looked at; never through
     // a link put in the file's place since then.
-    FileDescriptor fd(OpenNoFollow(path));
+    FileDescriptor fd(OpenNoFollow(target));
     if (!fd.IsOpen()) {
         return std::nullopt;
     }
@@ -220,16 +157,16 @@ std::optional<FileBytes> FileHive::ReadFile(const std::string &path) const {
     return ReadFrom(fd.Get(), info);
 }
 
-FileDescriptor FileHive::OpenNoFollow(const std::string &path) const {
-    FileDescriptor fd(
-        ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW));
+FileDescriptor FileHive::OpenNoFollow(const HivePath &target) const {
+    FileDescriptor fd(::openat(target.folder.Get(), target.name.c_str(),
+                               O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW));
     if (!fd.IsOpen()) {
-        if (errno == ENOENT || errno == ENOTDIR) {
+        if (errno == ENOENT) {
             return fd;
         }
         if (errno == ELOOP) {
-            throw ERegistryError(path + ": became a symbolic link while being used; nothing "
-                                        "was read or written");
+            throw ERegistryError(target.path + ": became a symbolic link while being used; "
+                                               "nothing was read or written");
         }
         ThrowSystemError(path_, "open it", errno);
     }
@@ -273,21 +210,23 @@ std::optional<FileBytes> FileHive::ReadFrom(int fd, const struct stat &info) con
 }
 
 void FileHive::Update(const Edit &edit, std::optional<std::string_view> expected) const {
-    const Target target = Resolve();
+    HivePath target = Resolve();
     if (target.state == HiveState::Denied) {
         ThrowSystemError(path_, "reach it", EACCES);
     }
-    const std::string folder = ParentFolder(target.path);
     if (target.state == HiveState::Missing) {
-        CreateFolders(folder);
+        CreateFolders(target);
     }
-    const HiveLock lock(target.path, GroupOf(target, folder));
-    RemoveStaleTempFiles(target.path);
+    const struct stat folderInfo = FolderInfo(target);
+    const HiveLock lock(target.folder.Get(), target.name, target.path,
+                        target.state == HiveState::Present ? target.info.st_gid
+                                                           : folderInfo.st_gid);
+    RemoveStaleTempFiles(target);
 
     // Another writer may have created or replaced the file while this one waited. What is
     // read, and whose rights are kept, is the file opened here, not whatever the path names
     // by the time of a later check.
-    const FileDescriptor current = OpenNoFollow(target.path);
+    const FileDescriptor current = OpenNoFollow(target);
     struct stat info {};
     std::optional<FileBytes> bytes;
     Current content;
@@ -319,16 +258,25 @@ void FileHive::Update(const Edit &edit, std::optional<std::string_view> expected
     if (!next) {
         return;
     }
-    TempFile temp(target.path);
+    TempFile temp(target.folder.Get(), target.name, target.path);
     temp.Write(*next);
     if (rights) {
         rights->ApplyTo(temp.Descriptor());
     } else {
-        temp.SetMode(0644);
+        GiveNewFileRights(temp, folderInfo);
     }
     lock.CheckStillHeld();
     temp.Commit();
-    SyncFolder(folder);
+    // The new settings are in place now: what fails from here on is no failed save.
+    try {
+        SyncFolder(target.folder.Get(), ParentFolder(target.path));
+    } catch (const ERegistryError &failure) {
+        throw ERegistryUnconfirmedWrite(
+            path_ +
+            ": the new settings are in place, but could not be confirmed to have "
+            "reached the disk (" +
+            failure.what() + "); a power cut could still undo them");
+    }
 }
 
 // Compared a piece at a time, so that a large file unchanged since it was read costs no second
@@ -357,54 +305,64 @@ bool FileHive::Holds(int fd, const struct stat &info, std::string_view expected)
     return true;
 }
 
-gid_t FileHive::GroupOf(const Target &target, const std::string &folder) const {
-    if (target.state == HiveState::Present) {
-        return target.info.st_gid;
-    }
+struct stat FileHive::FolderInfo(const HivePath &target) const {
     struct stat info {};
-    return ::stat(folder.c_str(), &info) == 0 ? info.st_gid : ::getegid();
+    if (::fstat(target.folder.Get(), &info) != 0) {
+        ThrowSystemError(ParentFolder(target.path), "look at the folder", errno);
+    }
+    return info;
 }
 
-void FileHive::CreateFolders(const std::string &folder) const {
-    struct stat info {};
-    if (::stat(folder.c_str(), &info) == 0) {
+// A folder whose files stay in its group (setgid) is shared by that group: a file made there
+// must let the next member write it, whatever this writer's umask.
+void FileHive::GiveNewFileRights(TempFile &temp, const struct stat &folderInfo) const {
+    if ((folderInfo.st_mode & S_ISGID) == 0) {
+        temp.SetMode(0644);
         return;
     }
-    if (errno != ENOENT) {
-        ThrowSystemError(folder, "look at it", errno);
-    }
-    const std::string parent = ParentFolder(folder);
-    if (parent != folder) {
-        CreateFolders(parent);
-    }
-    if (::mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) {
-        ThrowSystemError(folder, "create the folder", errno);
-    }
-    SyncFolder(parent);
+    temp.SetGroup(folderInfo.st_gid);
+    temp.SetMode(0660);
 }
 
-void FileHive::SyncFolder(const std::string &folder) const {
-    FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!fd.IsOpen()) {
-        ThrowSystemError(folder, "open the folder to sync it", errno);
+// Each folder made is synced through its parent, so that a power cut cannot lose it and the
+// file made in it.
+void FileHive::CreateFolders(HivePath &target) const {
+    std::string shown = ParentFolder(target.path);
+    for (std::size_t i = target.missingFolders.size(); i > 0; --i) {
+        shown = ParentFolder(shown);
     }
-    // Some file systems cannot sync a folder; that is not an error of ours.
-    if (::fsync(fd.Get()) != 0 && errno != EINVAL) {
-        ThrowSystemError(folder,
-                         "sync the folder (the new file is in place, but may not "
-                         "survive a power cut)",
-                         errno);
+    for (const std::string &name : target.missingFolders) {
+        const std::string made = (std::filesystem::path(shown) / name).string();
+        if (::mkdirat(target.folder.Get(), name.c_str(), 0755) != 0 && errno != EEXIST) {
+            ThrowSystemError(made, "create the folder", errno);
+        }
+        SyncFolder(target.folder.Get(), shown);
+        FileDescriptor next(::openat(target.folder.Get(), name.c_str(),
+                                     O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!next.IsOpen()) {
+            if (errno == ELOOP) {
+                throw ERegistryError(made + ": became a symbolic link while being created; "
+                                            "nothing was written");
+            }
+            ThrowSystemError(made, "open the folder", errno);
+        }
+        target.folder = std::move(next);
+        shown = made;
     }
+    target.missingFolders.clear();
 }
 
-void FileHive::RemoveStaleTempFiles(const std::string &target) const {
-    const std::filesystem::path prefix(TempFile::PrefixFor(target));
-    const std::string folder = prefix.parent_path().string();
-    const std::string stem = prefix.filename().string();
-    const std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
+void FileHive::RemoveStaleTempFiles(const HivePath &target) const {
+    const std::string stem = TempFile::PrefixFor(target.name);
+    FileDescriptor listing = OpenForReading(target.folder.Get());
+    if (!listing.IsOpen()) {
+        return;
+    }
+    const std::unique_ptr<DIR, DirCloser> dir(::fdopendir(listing.Get()));
     if (!dir) {
         return;
     }
+    listing.Release();
     // Under the lock no writer is busy, so whatever matches was left by a crash.
     while (const dirent *entry = ::readdir(dir.get())) {
         if (std::string_view(entry->d_name).starts_with(stem)) {

@@ -2,6 +2,8 @@
 
 #include "FileBytes.h"
 #include "FileDescriptor.h"
+#include "HivePath.h"
+#include "HiveState.h"
 
 #include <functional>
 #include <optional>
@@ -11,13 +13,13 @@
 
 namespace tessaport {
 
-enum class HiveState { Missing, Present, Denied };
+class TempFile;
 
 // The hive file on disk: what is at its path, who may read or replace it, and the atomic,
-// durable replacement under the writers' lock. A symbolic link is followed when root, its folder's
-// owner or this user made it, and the file is written beside its target; anything but a regular
-// file, a link someone else made, or a dangling or looping link, is an error; a hard-linked file
-// is never replaced.
+// durable replacement under the writers' lock. The path is resolved once per use (see HivePath):
+// a symbolic link is followed when root, its folder's owner or this user made it, and the file is
+// written beside its target; anything but a regular file, a link someone else made, or a
+// dangling or looping link, is an error; a hard-linked file is never replaced.
 class FileHive {
 public:
     // What the file holds when Update reads it under the lock.
@@ -41,29 +43,24 @@ public:
     // The bytes, or nullopt when there is no file. Takes no lock: writers rename.
     std::optional<FileBytes> Read() const;
     // Re-reads the file under the lock, applies `edit` and replaces the file with the result.
-    // On failure the file is as it was and no temporary file is left. `expected` is the file as
-    // the caller read it, if it did.
+    // On failure the file is as it was and no temporary file is left, except for
+    // ERegistryUnconfirmedWrite: the new file is in place, but may not have reached the disk.
+    // `expected` is the file as the caller read it, if it did. A file made new gets mode 0660
+    // and the folder's group in a setgid folder, else 0644.
     void Update(const Edit &edit, std::optional<std::string_view> expected = std::nullopt) const;
 
 private:
-    struct Target {
-        std::string path; // the file itself, a symbolic link resolved
-        HiveState state = HiveState::Missing;
-        struct stat info {};
-    };
-
-    Target Resolve() const;
-    void CheckLinkChain() const;
+    HivePath Resolve() const;
     void CheckKind(const struct stat &info) const;
-    std::optional<FileBytes> ReadFile(const std::string &path) const;
+    std::optional<FileBytes> ReadFile(const HivePath &target) const;
     // Not open when there is no file.
-    FileDescriptor OpenNoFollow(const std::string &path) const;
+    FileDescriptor OpenNoFollow(const HivePath &target) const;
     std::optional<FileBytes> ReadFrom(int fd, const struct stat &info) const;
     bool Holds(int fd, const struct stat &info, std::string_view expected) const;
-    gid_t GroupOf(const Target &target, const std::string &folder) const;
-    void CreateFolders(const std::string &folder) const;
-    void SyncFolder(const std::string &folder) const;
-    void RemoveStaleTempFiles(const std::string &target) const;
+    struct stat FolderInfo(const HivePath &target) const;
+    void CreateFolders(HivePath &target) const;
+    void GiveNewFileRights(TempFile &temp, const struct stat &folderInfo) const;
+    void RemoveStaleTempFiles(const HivePath &target) const;
 
     std::string path_;
 };

@@ -121,10 +121,10 @@ void FileRights::KeepOwnerAndGroup(int fd) const {
         // Only root may give a file away; anyone else's write makes it the writer's. That
         // changes nobody's access when the old owner is root, who reads anything, or when the
         // owner and the group have the same rights and the old owner is in the group.
-        if (!root && owner_ != 0 && !OwnerMayBecomeGroupMember()) {
-            Refuse("its owner (user " + std::to_string(owner_) + ")",
-                   "only root may give the new file to that user, and this user taking it over "
-                   "would change that user's rights");
+        if (!root && owner_ != 0) {
+            if (const std::string why = TakeOverRefusal(); !why.empty()) {
+                Refuse("its owner (user " + std::to_string(owner_) + ")", why);
+            }
         }
         if (root) {
             owner = owner_;
@@ -143,32 +143,35 @@ void FileRights::KeepOwnerAndGroup(int fd) const {
     }
 }
 
-bool FileRights::OwnerMayBecomeGroupMember() const {
+std::string FileRights::TakeOverRefusal() const {
+    const std::string rule = "only root may give the new file to that user, and this user taking "
+                             "it over would change that user's rights";
     if (((mode_ >> 6) & 07) != ((mode_ >> 3) & 07)) {
-        return false;
+        return rule;
     }
     std::vector<char> buffer(16384);
     passwd entry{};
     passwd *found = nullptr;
     if (::getpwuid_r(owner_, &entry, buffer.data(), buffer.size(), &found) != 0 ||
         found == nullptr) {
-        // An id without an account (as in a container): the group it was given when it wrote
-        // is unknown here, and the group's rights are its owner's.
-        return true;
+        // As in a container, or while the directory service is away: whether the owner would
+        // keep access through the group cannot be told, so it is not risked.
+        return "only root may give the new file to that user, and that user's groups cannot be "
+               "established (no account entry found), so taking it over might lock them out";
     }
     if (entry.pw_gid == group_) {
-        return true;
+        return {};
     }
     int count = 256;
     std::vector<gid_t> groups(static_cast<std::size_t>(count));
     if (::getgrouplist(entry.pw_name, entry.pw_gid, groups.data(), &count) < 0) {
         groups.resize(static_cast<std::size_t>(count));
         if (::getgrouplist(entry.pw_name, entry.pw_gid, groups.data(), &count) < 0) {
-            return false;
+            return rule;
         }
     }
     groups.resize(static_cast<std::size_t>(count));
-    return std::find(groups.begin(), groups.end(), group_) != groups.end();
+    return std::find(groups.begin(), groups.end(), group_) != groups.end() ? std::string() : rule;
 }
 
 void FileRights::KeepAttributes(int fd) const {

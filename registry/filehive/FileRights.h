@@ -21,7 +21,9 @@ public:
 
 private:
     void KeepOwnerAndGroup(int fd) const;
-    bool OwnerMayBecomeGroupMember() const;
+    // Why this user may not take the file over from its owner, or empty when that changes
+    // nobody's access: the owner and group have the same rights and the owner is in the group.
+    std::string TakeOverRefusal() const;
     void KeepAttributes(int fd) const;
     [[noreturn]] void Refuse(const std::string &what, const std::string &why) const;
 

@@ -2,6 +2,7 @@
 
 #include "ERegistryError.h"
 #include "SystemError.h"
+#include "TempFile.h"
 
 #include <cerrno>
 #include <chrono>
@@ -26,62 +27,105 @@ constexpr int kOpenFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONB
 
 } // namespace
 
-HiveLock::HiveLock(const std::string &hivePath, gid_t hiveGroup) : path_(hivePath + ".lock") {
-    const std::string &path = path_;
+HiveLock::HiveLock(int folder, const std::string &hiveName, const std::string &hivePath,
+                   gid_t hiveGroup)
+    : folder_(folder), name_(hiveName + ".lock"), path_(hivePath + ".lock") {
     const auto deadline = std::chrono::steady_clock::now() + kLockPatience;
-    while (!Acquire(path, hiveGroup)) {
+    while (!Acquire(hiveGroup)) {
         if (std::chrono::steady_clock::now() >= deadline) {
-            throw ERegistryError(path + ": the lock file keeps being removed or replaced; "
-                                        "nothing was written");
+            throw ERegistryError(path_ + ": the lock file keeps being removed or replaced; "
+                                         "nothing was written");
         }
     }
 }
 
-bool HiveLock::Acquire(const std::string &path, gid_t hiveGroup) {
-    fd_ = FileDescriptor(::open(path.c_str(), kOpenFlags | O_CREAT | O_EXCL, kMode));
-    const bool created = fd_.IsOpen();
-    if (!created && errno == EEXIST) {
-        fd_ = FileDescriptor(::open(path.c_str(), kOpenFlags));
-        if (!fd_.IsOpen() && errno == ENOENT) {
-            return false; // removed between the two opens
-        }
-    }
+bool HiveLock::Acquire(gid_t hiveGroup) {
+    bool created = false;
+    Open(created);
     if (!fd_.IsOpen()) {
-        ThrowSystemError(path, "open the lock file", errno);
+        return false; // removed between two opens
     }
     struct stat info {};
     if (::fstat(fd_.Get(), &info) != 0) {
-        ThrowSystemError(path, "look at the lock file", errno);
+        ThrowSystemError(path_, "look at the lock file", errno);
     }
     if (!S_ISREG(info.st_mode)) {
-        throw ERegistryError(path + ": the lock file is not a regular file; nothing was written");
+        throw ERegistryError(path_ + ": the lock file is not a regular file; nothing was written");
     }
-    // The umask narrowed the mode; a lock file of ours left narrow by an older writer is
-    // widened too. The group is only a courtesy: the mode lets every user open it.
-    if (info.st_uid == ::geteuid() && (info.st_mode & 07777) != kMode) {
-        if (::fchmod(fd_.Get(), kMode) != 0) {
-            ThrowSystemError(path, "set the lock file's mode", errno);
+    if (info.st_nlink > 1) {
+        throw ERegistryError(path_ + ": the lock file has " + std::to_string(info.st_nlink) +
+                             " hard links, so it may be another file under this name; remove "
+                             "it (it is made anew); nothing was written");
+    }
+    if (created) {
+        // The umask narrowed the mode. The group is only a courtesy: the mode lets every user
+        // open it, and a writer outside the hive's group keeps its own.
+        if ((info.st_mode & 07777) != kMode && ::fchmod(fd_.Get(), kMode) != 0) {
+            ThrowSystemError(path_, "set the lock file's mode", errno);
+        }
+        if (info.st_gid != hiveGroup) {
+            [[maybe_unused]] const int ignored =
+                ::fchown(fd_.Get(), static_cast<uid_t>(-1), hiveGroup);
         }
     }
-    if (created && info.st_gid != hiveGroup &&
-        ::fchown(fd_.Get(), static_cast<uid_t>(-1), hiveGroup) != 0) {
-        // Not a member of the hive's group: the lock file keeps this writer's group.
+    Lock();
+    // A lock on a file that no longer has the lock's name excludes nobody.
+    if (!NamesLockedFile()) {
+        return false;
     }
+    // Emptiness tells an old writer's lock file from a file someone renamed to its name.
+    if (!created && !replaced_ && (info.st_mode & 07777) != kMode && info.st_size == 0) {
+        replaced_ = true;
+        return !Replace(hiveGroup);
+    }
+    return true;
+}
 
+void HiveLock::Open(bool &created) {
+    fd_ = FileDescriptor(::openat(folder_, name_.c_str(), kOpenFlags | O_CREAT | O_EXCL, kMode));
+    created = fd_.IsOpen();
+    if (!created && errno == EEXIST) {
+        fd_ = FileDescriptor(::openat(folder_, name_.c_str(), kOpenFlags));
+        if (!fd_.IsOpen() && errno == ENOENT) {
+            return;
+        }
+    }
+    if (!fd_.IsOpen()) {
+        if (errno == ELOOP) {
+            throw ERegistryError(path_ + ": the lock file is a symbolic link; nothing was written");
+        }
+        ThrowSystemError(path_, "open the lock file", errno);
+    }
+}
+
+void HiveLock::Lock() {
     const auto deadline = std::chrono::steady_clock::now() + kLockPatience;
     while (::flock(fd_.Get(), LOCK_EX | LOCK_NB) != 0) {
         if (errno != EWOULDBLOCK && errno != EINTR) {
-            ThrowSystemError(path, "lock", errno);
+            ThrowSystemError(path_, "lock", errno);
         }
         if (std::chrono::steady_clock::now() >= deadline) {
-            throw ERegistryError(path + ": another writer has held the lock for over " +
+            throw ERegistryError(path_ + ": another writer has held the lock for over " +
                                  std::to_string(kLockPatience.count()) +
                                  " seconds; nothing was written");
         }
         std::this_thread::sleep_for(kLockRetry);
     }
-    // A lock on a file that no longer has the lock's name excludes nobody.
-    return NamesLockedFile();
+}
+
+// Writers waiting on the old file find it renamed over once they hold it, and take the new one.
+bool HiveLock::Replace(gid_t hiveGroup) {
+    try {
+        TempFile fresh(folder_, name_, path_);
+        fresh.SetMode(kMode);
+        [[maybe_unused]] const int ignored =
+            ::fchown(fresh.Descriptor(), static_cast<uid_t>(-1), hiveGroup);
+        fresh.Commit();
+        return true;
+    } catch (const ERegistryError &) {
+        // Not allowed here: the narrow lock file still serves those who may open it.
+        return false;
+    }
 }
 
 bool HiveLock::NamesLockedFile() const {
@@ -90,7 +134,7 @@ bool HiveLock::NamesLockedFile() const {
     if (::fstat(fd_.Get(), &locked) != 0) {
         ThrowSystemError(path_, "look at the lock file", errno);
     }
-    if (::lstat(path_.c_str(), &named) != 0) {
+    if (::fstatat(folder_, name_.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno == ENOENT) {
             return false;
         }

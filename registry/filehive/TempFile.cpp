@@ -1,44 +1,57 @@
 #include "TempFile.h"
 
+#include "ERegistryError.h"
 #include "SystemError.h"
 
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <random>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace tessaport {
 
-std::string TempFile::PrefixFor(const std::string &finalPath) {
-    const std::filesystem::path path(finalPath);
-    const std::filesystem::path folder = path.parent_path();
+std::string TempFile::PrefixFor(const std::string &finalName) {
     // Built by appending: GCC 12 at -O3 warns falsely (-Wrestrict) on "." + std::string.
     std::string name = ".";
-    name += path.filename().string();
+    name += finalName;
     name += ".tmp-";
-    return (folder.empty() ? std::filesystem::path(".") : folder) / name;
+    return name;
 }
 
-TempFile::TempFile(const std::string &finalPath) : finalPath_(finalPath) {
-    std::string pattern = PrefixFor(finalPath) + "XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd < 0) {
-        ThrowSystemError(finalPath, "create a temporary file beside it", errno);
+TempFile::TempFile(int folder, const std::string &finalName, const std::string &finalPath)
+    : folder_(folder), finalName_(finalName), finalPath_(finalPath) {
+    static constexpr std::string_view kLetters =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device source;
+    std::uniform_int_distribution<std::size_t> pick(0, kLetters.size() - 1);
+    constexpr int kAttempts = 100;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        std::string name = PrefixFor(finalName);
+        for (int i = 0; i < 6; ++i) {
+            name += kLetters[pick(source)];
+        }
+        const int fd = ::openat(folder, name.c_str(),
+                                O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            fd_ = FileDescriptor(fd);
+            name_ = name;
+            path_ = (std::filesystem::path(finalPath).parent_path() / name).string();
+            return;
+        }
+        if (errno != EEXIST) {
+            break;
+        }
     }
-    fd_ = FileDescriptor(fd);
-    path_ = name.data();
+    ThrowSystemError(finalPath, "create a temporary file beside it", errno);
 }
 
 TempFile::~TempFile() {
     fd_.Close();
-    if (!committed_) {
-        ::unlink(path_.c_str());
+    if (!committed_ && !name_.empty()) {
+        ::unlinkat(folder_, name_.c_str(), 0);
     }
 }
 
@@ -64,6 +77,12 @@ void TempFile::SetMode(mode_t mode) {
     }
 }
 
+void TempFile::SetGroup(gid_t group) {
+    if (::fchown(fd_.Get(), static_cast<uid_t>(-1), group) != 0) {
+        ThrowSystemError(path_, "give it the folder's group", errno);
+    }
+}
+
 void TempFile::Commit() {
     // Never rename a file whose data may not be on disk.
     if (::fsync(fd_.Get()) != 0) {
@@ -72,7 +91,14 @@ void TempFile::Commit() {
     if (const int error = fd_.Close(); error != 0) {
         ThrowSystemError(path_, "close", error);
     }
-    if (::rename(path_.c_str(), finalPath_.c_str()) != 0) {
+    if (::renameat(folder_, name_.c_str(), folder_, finalName_.c_str()) != 0) {
+        if (errno == ENOENT) {
+            // Only a writer that found no lock, or a person, removes another's temporary file.
+            throw ERegistryError(finalPath_ + ": the new file " + path_ +
+                                 " was removed by someone else before it could replace it (was "
+                                 "the lock file removed, or the folder cleared?); nothing was "
+                                 "written");
+        }
         if (errno == EBUSY) {
             // The file itself is a mount point, as when it alone is bind-mounted into a
             // container: it can be read, but never replaced.

@@ -8,28 +8,34 @@
 
 namespace tessaport {
 
-// A new file in the hive's folder that becomes the hive by rename, or is removed again.
+// A new file in the hive's folder that becomes the hive by rename, or is removed again. Made and
+// renamed by name in the folder held open (`folder`, which must outlive it), never by a path
+// looked up again.
 class TempFile {
 public:
     // Names start with this prefix; what is left of them after a crash is found by it.
-    static std::string PrefixFor(const std::string &finalPath);
+    static std::string PrefixFor(const std::string &finalName);
 
-    explicit TempFile(const std::string &finalPath);
+    // `finalPath` is `finalName` in `folder`, for messages.
+    TempFile(int folder, const std::string &finalName, const std::string &finalPath);
     ~TempFile();
     TempFile(const TempFile &) = delete;
     TempFile &operator=(const TempFile &) = delete;
 
-    const std::string &Path() const { return path_; }
     int Descriptor() const { return fd_.Get(); }
 
     void Write(std::string_view bytes);
     void SetMode(mode_t mode);
-    // Syncs, closes and renames over `finalPath`; any failure leaves the final path alone.
+    void SetGroup(gid_t group);
+    // Syncs, closes and renames over the final name; any failure leaves the final name alone.
     void Commit();
 
 private:
+    int folder_;
+    std::string finalName_;
     std::string finalPath_;
-    std::string path_;
+    std::string name_;
+    std::string path_; // name_ beside finalPath_, for messages
     FileDescriptor fd_;
     bool committed_ = false;
 };

@@ -4,7 +4,11 @@
 #include "ERegistryError.h"
 #include "RegKeyPath.h"
 #include "WinKeyHandle.h"
+#include "WinKeyTurn.h"
 #include "WinRegistryApi.h"
+
+#include <optional>
+#include <string_view>
 
 namespace tessaport {
 namespace {
@@ -34,6 +38,8 @@ struct TRegistry::Impl {
 
     RegAccess access;
     RegRootKey root = kHKeyCurrentUser;
+    // Released after the key is closed.
+    std::optional<WinKeyTurn> turn;
     WinKeyHandle key;
     std::string path;
     std::string openFailure;
@@ -67,10 +73,13 @@ bool TRegistry::OpenKey(const std::string &key, bool canCreate) {
         impl_->openFailure = "\"" + key + "\" is not a valid key path under this root";
         return false;
     }
+    // Held until the key is closed: what is read or written meanwhile is one whole.
+    impl_->turn.emplace(impl_->Where(key));
     try {
         impl_->key =
             OpenWinKey(root, key, WithSettingsView(impl_->access), canCreate, impl_->Where(key));
     } catch (const ERegistryError &failure) {
+        impl_->turn.reset();
         // Only success is reported: the store turns a false into its own message.
         impl_->openFailure = failure.what();
         return false;
@@ -85,6 +94,7 @@ const std::string &TRegistry::OpenFailure() const {
 
 void TRegistry::CloseKey() {
     impl_->key.Reset();
+    impl_->turn.reset();
     impl_->path.clear();
 }
 
@@ -98,7 +108,7 @@ const std::string &TRegistry::CurrentPath() const {
 
 bool TRegistry::KeyExists(const std::string &key) {
     const HKEY root = PredefinedRootKey(impl_->root);
-    if (root == nullptr || !IsValidKeyPath(key)) {
+    if (root == nullptr || !RegKeyPath::Make(impl_->root, key)) {
         return false;
     }
     return WinKeyExists(root, key, WithSettingsView(kKeyQueryValue), impl_->Where(key));

@@ -1,6 +1,7 @@
 // Several users at one hive, set up as the README describes: a folder and file of root's, in a
-// group whose members edit the settings. Users are switched with setpriv by number, so they need
-// no entry in /etc/passwd; switching needs root, as in CI.
+// group whose members edit the settings. Users are switched with setpriv by number; their
+// account entries live in files of the test's own, mounted over /etc/passwd and /etc/group in a
+// private mount namespace for each command. Switching and mounting need root, as in CI.
 #include "ShellCommand.h"
 
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace tessaport {
 namespace {
@@ -20,6 +22,7 @@ namespace fs = std::filesystem;
 constexpr uid_t kAlice = 60401; // member of kGroup
 constexpr uid_t kBob = 60402;   // member of kGroup, or named in an ACL
 constexpr uid_t kCarol = 60403; // in no group of the hive's
+constexpr uid_t kDave = 60404;  // member of kGroup, with no account entry
 constexpr gid_t kGroup = 60400;
 
 const std::string kSettings =
@@ -53,8 +56,11 @@ protected:
         if (::geteuid() != 0) {
             GTEST_SKIP() << "switching to other users needs root";
         }
-        if (Shell("command -v setpriv && command -v setfacl && command -v setfattr").status != 0) {
-            GTEST_SKIP() << "setpriv (util-linux), setfacl (acl) or setfattr (attr) is missing";
+        if (Shell("command -v setpriv && command -v setfacl && command -v setfattr && "
+                  "unshare --mount true")
+                .status != 0) {
+            GTEST_SKIP() << "setpriv, unshare (util-linux), setfacl (acl) or setfattr (attr) is "
+                            "missing, or no mount namespace may be made";
         }
         std::string pattern = (fs::temp_directory_path() / "tessaport-shared-XXXXXX").string();
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
@@ -68,6 +74,23 @@ protected:
         hive_ = folder_ / "registry.reg";
         fs::create_directory(folder_);
         Own(folder_, 0, kGroup, 0770);
+        WriteAccounts();
+    }
+
+    // Alice, Bob and Carol have accounts; Dave, as in a container, has none.
+    void WriteAccounts() {
+        const std::string passwd = Quoted(base_ / "passwd");
+        const std::string group = Quoted(base_ / "group");
+        Shell("cp /etc/passwd " + passwd + " && cp /etc/group " + group);
+        Shell("printf '%s\n' 'tpalice:x:60401:60409::/:/bin/sh' 'tpbob:x:60402:60409::/:/bin/sh' "
+              "'tpcarol:x:60403:60409::/:/bin/sh' >> " +
+              passwd);
+        Shell("printf '%s\n' 'tpusers:x:60409:' 'tpshared:x:60400:tpalice,tpbob' >> " + group);
+        const fs::path wrapper = base_ / "with-accounts.sh";
+        Shell("printf '%s\n' 'mount --bind " + (base_ / "passwd").string() +
+              " /etc/passwd && mount --bind " + (base_ / "group").string() +
+              " /etc/group && exec \"$@\"' > " + Quoted(wrapper));
+        accounts_ = "unshare --mount sh " + Quoted(wrapper) + " ";
     }
 
     void TearDown() override {
@@ -85,7 +108,8 @@ protected:
     // The tool run by `user` (root when nullopt), with umask 077, the strictest a user may have.
     Outcome Tool(std::optional<uid_t> user, const std::string &arguments,
                  bool inGroup = true) const {
-        std::string command = "cd / && umask 077 && TESSAPORT_REGISTRY=" + Quoted(hive_) + " ";
+        std::string command =
+            "cd / && umask 077 && TESSAPORT_REGISTRY=" + Quoted(hive_) + " " + accounts_;
         if (user) {
             command +=
                 "setpriv --reuid=" + std::to_string(*user) + " --regid=" + std::to_string(*user) +
@@ -99,6 +123,7 @@ protected:
     }
 
     fs::path base_;
+    std::string accounts_;
     fs::path tool_;
     fs::path folder_;
     fs::path hive_;
@@ -221,6 +246,119 @@ TEST_F(SharedHive, RootDoesNotFollowALinkAMemberPlanted) {
     const Outcome root = Tool(std::nullopt, "set Advantech 1 2 3");
     EXPECT_EQ(root.status, 0) << root.output;
     EXPECT_NE(Contents(secret / "root-only.reg").find("dword:00000002"), std::string::npos);
+}
+
+// What an administrator or a member may find at the lock file's name. Root's save must never
+// change the mode of a file it did not make there, nor write through a lock file with other names.
+struct LockCase {
+    std::string name;
+    std::string make; // shell commands, as root, in the hive's folder
+    bool saves;
+    std::string message;   // part of the refusal
+    std::string lockAfter; // "mode owner:group" of what is at the lock's name afterwards
+    bool memberSaves;      // after root's save: the lock file lets her
+};
+
+TEST_F(SharedHive, RootChangesNoLockFileItDidNotMake) {
+    const std::string group = std::to_string(kGroup);
+    const std::vector<LockCase> cases{
+        {"a hard link to a group file",
+         "printf x > other && chown 0:" + group +
+             " other && chmod 0660 other && ln other registry.reg.lock",
+         false, "registry.reg.lock: the lock file has 2 hard links", "660 0:" + group, false},
+        {"a hard link to the settings file", "ln registry.reg registry.reg.lock", false,
+         "registry.reg.lock: the lock file has 2 hard links", "660 0:" + group, false},
+        {"root's file of another mode, renamed there",
+         "printf x > registry.reg.lock && chmod 0640 registry.reg.lock", true, "", "640 0:" + group,
+         true},
+        {"an old empty lock file of mode 0600",
+         ": > registry.reg.lock && chmod 0600 registry.reg.lock", true, "", "644 0:" + group, true},
+        {"a lock file that is a folder", "mkdir registry.reg.lock", false,
+         "registry.reg.lock: the lock file is not a regular file", "2755 0:" + group, false},
+    };
+    for (const LockCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        Shell("rm -rf " + Quoted(folder_) + "/* " + Quoted(folder_) + "/.[!.]*");
+        Own(folder_, 0, kGroup, 02770);
+        Shell("printf '%s' '" + kSettings + "' > " + Quoted(hive_));
+        Own(hive_, 0, kGroup, 0660);
+        ASSERT_EQ(Shell("cd " + Quoted(folder_) + " && " + c.make).status, 0);
+
+        const Outcome root = Tool(std::nullopt, "set Advantech 1 2 3");
+        if (c.saves) {
+            EXPECT_EQ(root.status, 0) << root.output;
+        } else {
+            EXPECT_EQ(root.status, 1) << root.output;
+            EXPECT_NE(root.output.find(c.message), std::string::npos) << root.output;
+            EXPECT_EQ(Contents(hive_), kSettings);
+        }
+        EXPECT_EQ(Shell("stat -c '%a %u:%g' " + Quoted(hive_.string() + ".lock")).output,
+                  c.lockAfter + "\n");
+        EXPECT_EQ(StatOf(hive_).st_mode & 07777, 0660u);
+        const Outcome alice = Tool(kAlice, "set Advantech 4 5 6");
+        EXPECT_EQ(alice.status == 0, c.memberSaves) << alice.output;
+    }
+}
+
+// The first save makes the file. In a setgid folder it must serve the whole group, whatever the
+// umask of the member who made it; elsewhere it is the maker's, as before.
+TEST_F(SharedHive, AFileMadeInASetgidFolderServesTheGroup) {
+    for (const mode_t folderMode : {02770, 0770}) {
+        SCOPED_TRACE("folder mode " + std::to_string(folderMode));
+        Shell("rm -rf " + Quoted(folder_) + "/* " + Quoted(folder_) + "/.[!.]*");
+        Own(folder_, 0, kGroup, folderMode);
+        const Outcome alice = Tool(kAlice, "set Advantech 1 2 3");
+        EXPECT_EQ(alice.status, 0) << alice.output;
+        const struct stat made = StatOf(hive_);
+        const Outcome bob = Tool(kBob, "set Adlink 4 5 6");
+        if (folderMode == 02770) {
+            EXPECT_EQ(made.st_mode & 07777, 0660u);
+            EXPECT_EQ(made.st_gid, kGroup);
+            EXPECT_EQ(bob.status, 0) << bob.output;
+            EXPECT_EQ(Tool(kAlice, "get Adlink").output,
+                      "NumberOfCards=4\nPIIBeginAddress=5\nPIQBeginAddress=6\n");
+        } else {
+            EXPECT_EQ(made.st_mode & 07777, 0644u);
+            EXPECT_EQ(made.st_gid, kAlice); // setpriv gave her the group of her number
+            EXPECT_EQ(bob.status, 1) << bob.output;
+        }
+    }
+}
+
+// Bob may take the file over from a member whose groups he can establish; from Dave, who has no
+// account entry (as in a container), he may not, as Dave could be locked out.
+TEST_F(SharedHive, ATakeOverNeedsTheOwnersGroups) {
+    for (const uid_t owner : {kAlice, kDave}) {
+        SCOPED_TRACE("owner " + std::to_string(owner));
+        Shell("printf '%s' '" + kSettings + "' > " + Quoted(hive_));
+        Own(hive_, owner, kGroup, 0660);
+        const Outcome bob = Tool(kBob, "set Advantech 1 2 3");
+        if (owner == kAlice) {
+            EXPECT_EQ(bob.status, 0) << bob.output;
+            EXPECT_EQ(StatOf(hive_).st_uid, kBob);
+        } else {
+            EXPECT_EQ(bob.status, 1) << bob.output;
+            EXPECT_NE(bob.output.find("groups cannot be established"), std::string::npos)
+                << bob.output;
+            EXPECT_EQ(Contents(hive_), kSettings);
+            EXPECT_EQ(StatOf(hive_).st_uid, kDave);
+        }
+    }
+}
+
+// A member may write the folder but not list it, so its sync after the rename fails: the new
+// settings are in place, and the tool says so with its own status.
+TEST_F(SharedHive, ASaveWhoseFolderCannotBeSyncedIsInPlaceWithStatus5) {
+    Shell("printf '%s' '" + kSettings + "' > " + Quoted(hive_));
+    Own(hive_, 0, kGroup, 0660);
+    Own(folder_, 0, kGroup, 02730);
+    const Outcome alice = Tool(kAlice, "set Advantech 7 8 9");
+    EXPECT_EQ(alice.status, 5) << alice.output;
+    EXPECT_NE(alice.output.find("the new settings are in place"), std::string::npos)
+        << alice.output;
+    EXPECT_NE(alice.output.find("Permission denied"), std::string::npos) << alice.output;
+    EXPECT_EQ(Tool(kAlice, "get Advantech").output,
+              "NumberOfCards=7\nPIIBeginAddress=8\nPIQBeginAddress=9\n");
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 // the old or the new file, never anything else, and no temporary file stays behind.
 #include "DriverSettings.h"
 #include "ERegistryError.h"
+#include "ERegistryUnconfirmedWrite.h"
+#include "FileHive.h"
 #include "HiveSandbox.h"
 #include "SettingsStore.h"
 #include "SyscallFaults.h"
@@ -10,6 +12,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
@@ -40,6 +43,7 @@ constexpr int kMaxCalls = 32;
 
 struct Outcome {
     bool threw = false;
+    bool unconfirmed = false; // threw ERegistryUnconfirmedWrite
     std::string message;
     bool triggered = false;
     bool renamed = false;
@@ -50,6 +54,10 @@ Outcome RunArmed(const FaultPlan &plan, const std::function<void()> &action) {
     SyscallFaults::Arm(plan);
     try {
         action();
+    } catch (const ERegistryUnconfirmedWrite &failure) {
+        outcome.threw = true;
+        outcome.unconfirmed = true;
+        outcome.message = failure.what();
     } catch (const ERegistryError &failure) {
         outcome.threw = true;
         outcome.message = failure.what();
@@ -108,6 +116,8 @@ TEST(HiveFaults, AFailedCallLeavesTheOldFileAndReportsIt) {
             }
             if (outcome.threw) {
                 EXPECT_EQ(sandbox.ReadHive(), outcome.renamed ? kAfter : kBefore);
+                // After the rename the new file is in place: no failed write, and said so.
+                EXPECT_EQ(outcome.unconfirmed, outcome.renamed) << outcome.message;
                 EXPECT_NE(outcome.message.find(std::strerror(EIO)), std::string::npos)
                     << outcome.message;
                 EXPECT_NE(outcome.message.find(sandbox.Folder().string()), std::string::npos)
@@ -302,6 +312,93 @@ TEST(HiveFaults, AProcessEndingAtAnyCallLeavesTheOldOrTheNewFile) {
             }
         }
     }
+}
+
+// Power cut after a folder is made: unless its parent was synced, the folder and the file in it
+// could both be lost.
+TEST(HiveFaults, EachFolderMadeIsSyncedInItsParent) {
+    HiveSandbox sandbox;
+    sandbox.PointAt(sandbox.Folder() / "new" / "deeper" / "registry.reg");
+    const Outcome outcome =
+        RunArmed({FaultCall::Write, kMaxCalls + 1, FaultAction::Fail, EIO}, Save);
+    ASSERT_FALSE(outcome.threw) << outcome.message;
+    EXPECT_EQ(SyscallFaults::FoldersMade(), 2);
+    EXPECT_EQ(SyscallFaults::FoldersMadeUnsynced(), 0);
+    EXPECT_EQ(SettingsStore::ReadDriverSettings("Advantech"), kNew);
+}
+
+// The folder's sync after the rename fails: the new settings are in place, and the failure says
+// so rather than that nothing changed.
+TEST(HiveFaults, AFolderSyncFailingAfterTheRenameIsNoFailedSave) {
+    for (int error : {EIO, ENOSPC}) {
+        HiveSandbox sandbox;
+        sandbox.WriteHive(kSaved);
+        // The first sync is the new file's, before the rename; the second the folder's.
+        const Outcome outcome = RunArmed({FaultCall::Fsync, 2, FaultAction::Fail, error}, Save);
+        ASSERT_TRUE(outcome.renamed);
+        EXPECT_TRUE(outcome.unconfirmed) << outcome.message;
+        EXPECT_NE(outcome.message.find("the new settings are in place"), std::string::npos)
+            << outcome.message;
+        EXPECT_NE(outcome.message.find(std::strerror(error)), std::string::npos);
+        EXPECT_EQ(SettingsStore::ReadDriverSettings("Advantech"), kNew);
+        EXPECT_TRUE(sandbox.LeftoverTempFiles().empty());
+    }
+}
+
+// A link put in the file's place between the path's resolution and the file's opening, as by
+// another user at that moment: the open must not follow it, for reading or writing.
+TEST(HiveFaults, AFileThatBecameALinkJustBeforeItsOpeningIsRefused) {
+    for (const bool writing : {false, true}) {
+        SCOPED_TRACE(writing ? "writing" : "reading");
+        HiveSandbox sandbox;
+        sandbox.WriteHive(kSaved);
+        const fs::path elsewhere = sandbox.Folder() / "elsewhere.reg";
+        testing::WriteBytes(elsewhere, kBefore);
+        const fs::path decoy = sandbox.Folder() / "decoy";
+        fs::create_symlink(elsewhere, decoy);
+        const std::string hive = sandbox.Hive().string();
+        bool swapped = false;
+        const Outcome outcome = RunArmed({FaultCall::Write, kMaxCalls + 1}, [&] {
+            SyscallFaults::BeforeEachOpen([&](const char *name, int flags) {
+                if (!swapped && (flags & O_PATH) == 0 && std::string(name) == "registry.reg") {
+                    swapped = true;
+                    fs::rename(decoy, hive);
+                }
+            });
+            const FileHive file(hive);
+            if (writing) {
+                file.Update([](const FileHive::Current &) { return kAfter; });
+            } else {
+                file.Read();
+            }
+        });
+        EXPECT_TRUE(swapped) << "the file was never opened";
+        EXPECT_TRUE(outcome.threw);
+        EXPECT_NE(outcome.message.find(hive + ": became a symbolic link"), std::string::npos)
+            << outcome.message;
+        EXPECT_EQ(testing::ReadBytes(elsewhere), kBefore);
+        EXPECT_TRUE(fs::is_symlink(hive));
+        EXPECT_TRUE(sandbox.LeftoverTempFiles().empty());
+    }
+}
+
+// Another writer (one that found the lock file gone) cleared the folder of temporary files.
+TEST(HiveFaults, ATemporaryFileRemovedByAnotherWriterIsNamedAsSuch) {
+    HiveSandbox sandbox;
+    sandbox.WriteHive(kSaved);
+    const auto removeTemporaryFiles = [&] {
+        for (const std::string &name : sandbox.LeftoverTempFiles()) {
+            fs::remove(sandbox.Folder() / name);
+        }
+    };
+    const Outcome outcome =
+        RunArmed({FaultCall::Rename, 1, FaultAction::RunBefore, 0, removeTemporaryFiles}, Save);
+    EXPECT_TRUE(outcome.threw);
+    EXPECT_FALSE(outcome.unconfirmed);
+    EXPECT_NE(outcome.message.find("was removed by someone else"), std::string::npos)
+        << outcome.message;
+    EXPECT_EQ(outcome.message.find("No such file"), std::string::npos) << outcome.message;
+    EXPECT_EQ(sandbox.ReadHive(), kSaved);
 }
 
 } // namespace

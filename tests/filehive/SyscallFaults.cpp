@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -25,6 +27,10 @@ struct State {
     bool renamedFileSynced = false;
     // Files synced and not written since, by device and inode.
     std::vector<std::pair<dev_t, ino_t>> synced;
+    // Folders in which a folder was made, not synced since.
+    std::vector<std::pair<dev_t, ino_t>> unsyncedParents;
+    int foldersMade = 0;
+    std::function<void(const char *, int)> beforeOpen;
     std::size_t shortWrites = 0;
 };
 
@@ -63,6 +69,9 @@ bool BeforeCall(FaultCall call) {
         errno = state.plan.error;
         return true;
     }
+    if (state.plan.action == FaultAction::RunBefore) {
+        state.plan.before();
+    }
     return false;
 }
 
@@ -82,7 +91,7 @@ void AfterCall(FaultCall call) {
 } // namespace
 
 std::string NameOf(FaultCall call) {
-    static constexpr std::array<const char *, 5> kNames{"write", "fsync", "rename", "close",
+    static constexpr std::array<const char *, 5> kNames{"write", "fsync", "renameat", "close",
                                                         "fchmod"};
     return kNames[static_cast<std::size_t>(call)];
 }
@@ -98,6 +107,18 @@ void SyscallFaults::ArmShortWrites(std::size_t bytes) {
     Faults().plan.at = 0;
     Faults().shortWrites = bytes;
     Faults().armed = true;
+}
+
+void SyscallFaults::BeforeEachOpen(std::function<void(const char *, int)> hook) {
+    Faults().beforeOpen = std::move(hook);
+}
+
+int SyscallFaults::FoldersMade() {
+    return Faults().foldersMade;
+}
+
+int SyscallFaults::FoldersMadeUnsynced() {
+    return static_cast<int>(Faults().unsyncedParents.size());
 }
 
 void SyscallFaults::Disarm() {
@@ -151,6 +172,7 @@ int fsync(int fd) {
     if (result == 0 && Faults().armed && ::fstat(fd, &info) == 0) {
         if (S_ISDIR(info.st_mode)) {
             Faults().folderSyncedAfterRename = Faults().renamed;
+            std::erase(Faults().unsyncedParents, IdOf(info));
         } else {
             Faults().synced.push_back(IdOf(info));
         }
@@ -159,20 +181,46 @@ int fsync(int fd) {
     return result;
 }
 
-int rename(const char *from, const char *to) noexcept {
-    static auto *real = Next<int(const char *, const char *)>("rename");
+int renameat(int fromFolder, const char *from, int toFolder, const char *to) noexcept {
+    static auto *real = Next<int(int, const char *, int, const char *)>("renameat");
     if (BeforeCall(FaultCall::Rename)) {
         return -1;
     }
     struct stat info {};
-    const bool synced = Faults().armed && ::stat(from, &info) == 0 &&
+    const bool synced = Faults().armed && ::fstatat(fromFolder, from, &info, 0) == 0 &&
                         std::ranges::find(Faults().synced, IdOf(info)) != Faults().synced.end();
-    const int result = real(from, to);
+    const int result = real(fromFolder, from, toFolder, to);
     if (result == 0 && Faults().armed) {
         Faults().renamed = true;
         Faults().renamedFileSynced = synced;
     }
     AfterCall(FaultCall::Rename);
+    return result;
+}
+
+int openat(int folder, const char *name, int flags, ...) {
+    static auto *real = Next<int(int, const char *, int, ...)>("openat");
+    mode_t mode = 0;
+    if ((flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE) {
+        va_list arguments;
+        va_start(arguments, flags);
+        mode = static_cast<mode_t>(va_arg(arguments, int));
+        va_end(arguments);
+    }
+    if (Faults().armed && Faults().beforeOpen) {
+        Faults().beforeOpen(name, flags);
+    }
+    return real(folder, name, flags, mode);
+}
+
+int mkdirat(int folder, const char *name, mode_t mode) noexcept {
+    static auto *real = Next<int(int, const char *, mode_t)>("mkdirat");
+    const int result = real(folder, name, mode);
+    struct stat info {};
+    if (result == 0 && Faults().armed && ::fstat(folder, &info) == 0) {
+        Faults().unsyncedParents.push_back(IdOf(info));
+        ++Faults().foldersMade;
+    }
     return result;
 }
 

@@ -203,6 +203,13 @@ TEST(RegParser, ReplaysTheFileInOrder) {
          "A\\B",
          true,
          {}},
+        {"deleting a key whose name begins the key's name deletes no parent of it",
+         "[HKLM\\Software\\Tessaport\\Advantech]\n\"a\"=dword:1\n"
+         "[-HKLM\\Software\\Tessaport\\Adv]\n[-HKLM\\Software\\Tess]\n",
+         lm,
+         "Software\\Tessaport\\Advantech",
+         true,
+         {{"a", Dword(1)}}},
         {"a sibling with a longer name is no subkey",
          "[HKEY_LOCAL_MACHINE\\AB]\n",
          lm,

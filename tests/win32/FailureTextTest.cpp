@@ -39,5 +39,30 @@ TEST(WindowsFailureText, SystemTextIsOneLineAndKeepsTheCode) {
     EXPECT_NE(unknown.find(std::to_string(0x20001234)), std::string::npos) << unknown;
 }
 
+// The view is worked out here from where the driver's tools look, not from the layer's setting.
+TEST(WindowsFailureText, FailuresThroughTheLayerNameTheViewItUses) {
+    testing::ScratchRegistry scratch;
+#if defined(_WIN64)
+    const std::string view =
+        testing::OurView() == KEY_WOW64_32KEY ? " (32-bit view)" : " (64-bit view)";
+#else
+    const std::string view;
+#endif
+    const std::string key = "Software\\Korvanta\\Tessaport\\Advantech";
+    const std::string where = "HKEY_LOCAL_MACHINE\\" + key + view + ":";
+    TRegistry registry(kKeyAllAccess);
+    registry.RootKey(kHKeyLocalMachine);
+    EXPECT_FALSE(registry.OpenKey(key, false));
+    EXPECT_NE(registry.OpenFailure().find(where), std::string::npos) << registry.OpenFailure();
+
+    ASSERT_TRUE(registry.OpenKey(key, true));
+    try {
+        registry.ReadInteger("NumberOfCards");
+        ADD_FAILURE() << "read a value that is not there";
+    } catch (const ERegistryError &failure) {
+        EXPECT_NE(std::string(failure.what()).find(where), std::string::npos) << failure.what();
+    }
+}
+
 } // namespace
 } // namespace tessaport

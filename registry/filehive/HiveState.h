@@ -1,0 +1,7 @@
+#pragma once
+
+namespace tessaport {
+
+enum class HiveState { Missing, Present, Denied };
+
+} // namespace tessaport
