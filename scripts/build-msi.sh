@@ -8,7 +8,9 @@
 # build-mingw for x64, build-mingw32 for x86, shared with test-windows.sh; configured when
 # missing, with TESSAPORT_WINDOWS_CMAKE_ARGS), TESSAPORT_MSI_VERSION (the installer's version,
 # default the project's; tests use it to make an upgrade), SOURCE_DATE_EPOCH (the files' time in
-# the zip and the MSI; default the time of the last debian/changelog entry), TESSAPORT_JOBS.
+# the zip and the MSI; default the time of the last debian/changelog entry), TESSAPORT_JOBS;
+# TESSAPORT_SIGN_CERTIFICATE, TESSAPORT_SIGN_PASSWORD_FILE and TESSAPORT_SIGN_TIMESTAMP to sign
+# the programs and the MSI (scripts/sign-windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -43,13 +45,19 @@ scratch=$(mktemp -d "${TMPDIR:-/tmp}/tessaport-msi.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 mkdir -p "$output"
 
-# One set of files for both packages: installed, stripped, with one time.
+# One set of files for both packages: installed, stripped, signed when asked, with one time.
 stage=$scratch/stage
 cmake --install "$build" --prefix "$stage" --strip >/dev/null
 programs=()
 for program in tessaport-reg.exe tessaport-config.exe; do
     [ -f "$stage/$program" ] && programs+=("$program")
 done
+if [ -n "${TESSAPORT_SIGN_CERTIFICATE:-}" ]; then
+    scripts/sign-windows.sh --certificate "$TESSAPORT_SIGN_CERTIFICATE" \
+        --password-file "${TESSAPORT_SIGN_PASSWORD_FILE:?is needed with TESSAPORT_SIGN_CERTIFICATE}" \
+        ${TESSAPORT_SIGN_TIMESTAMP:+--timestamp "$TESSAPORT_SIGN_TIMESTAMP"} \
+        "${programs[@]/#/$stage/}" >/dev/null
+fi
 find "$stage" -exec touch --no-dereference --date="@$SOURCE_DATE_EPOCH" {} +
 
 # Without a top folder: Windows' own "Extract all" already makes one named after the zip.
@@ -72,4 +80,9 @@ msi=TessaportConfig-$msi_version-$flavour.msi
 # wixl takes the files' paths relative to where it runs.
 (cd "$stage" && wixl -a "$arch" "${defines[@]}" -o "$output/$msi" \
     "$OLDPWD/packaging/windows/TessaportConfig.wxs")
+if [ -n "${TESSAPORT_SIGN_CERTIFICATE:-}" ]; then
+    scripts/sign-windows.sh --certificate "$TESSAPORT_SIGN_CERTIFICATE" \
+        --password-file "$TESSAPORT_SIGN_PASSWORD_FILE" \
+        ${TESSAPORT_SIGN_TIMESTAMP:+--timestamp "$TESSAPORT_SIGN_TIMESTAMP"} "$output/$msi" >/dev/null
+fi
 echo "$output/$msi"
