@@ -10,10 +10,13 @@ msi=$(realpath "$2")
 msi64=$(realpath "$3")
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/tessaport-win32-test.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
+here=$(cd "$(dirname "$0")" && pwd)
+# msiinfo export and msiextract write binary streams, such as the icon, into the current folder.
+cd "$scratch"
 
 suite=windows32-packages
 # shellcheck source=checks.sh
-source "$(dirname "$0")/checks.sh"
+source "$here/checks.sh"
 
 mkdir "$scratch/zip" "$scratch/msi"
 (cd "$scratch/zip" && cmake -E tar xf "$zip")
