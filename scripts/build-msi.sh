@@ -62,7 +62,8 @@ find "$stage" -exec touch --no-dereference --date="@$SOURCE_DATE_EPOCH" {} +
 
 # Without a top folder: Windows' own "Extract all" already makes one named after the zip.
 zip=TessaportConfig-$version-$flavour.zip
-(cd "$stage" && cmake -E tar cf "$output/$zip" --format=zip -- "${programs[@]}" README.md LICENSE.txt)
+# A zip keeps local times: in UTC, they are the same wherever it is built.
+(cd "$stage" && TZ=UTC cmake -E tar cf "$output/$zip" --format=zip -- "${programs[@]}" README.md LICENSE.txt)
 echo "$output/$zip"
 
 cp packaging/icons/tessaport-config.ico "$scratch/"
@@ -78,7 +79,7 @@ defines=(-D "Version=$msi_version" -D "Arch=$arch" -D "ProductCode=$product_code
 [ -f "$stage/tessaport-config.exe" ] && defines+=(-D HaveWindow=1)
 msi=TessaportConfig-$msi_version-$flavour.msi
 # wixl takes the files' paths relative to where it runs.
-(cd "$stage" && wixl -a "$arch" "${defines[@]}" -o "$output/$msi" \
+(cd "$stage" && TZ=UTC wixl -a "$arch" "${defines[@]}" -o "$output/$msi" \
     "$OLDPWD/packaging/windows/TessaportConfig.wxs")
 if [ -n "${TESSAPORT_SIGN_CERTIFICATE:-}" ]; then
     scripts/sign-windows.sh --certificate "$TESSAPORT_SIGN_CERTIFICATE" \
