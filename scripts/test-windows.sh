@@ -7,7 +7,8 @@
 # usage: scripts/test-windows.sh
 # Environment: TESSAPORT_WINDOWS_BUILD (default build-mingw), TESSAPORT_WINDOWS32_BUILD (default
 # build-mingw32), TESSAPORT_INTEROP_BUILD (default build-interop, the Linux tessaport-reg),
-# TESSAPORT_JOBS (default: all cores).
+# TESSAPORT_WINDOWS_CMAKE_ARGS (more options for both cross builds), TESSAPORT_JOBS (default: all
+# cores).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,7 +22,7 @@ jobs=${TESSAPORT_JOBS:-$(nproc)}
 settings_key='HKLM\Software\Korvanta\Tessaport'
 
 cmake --no-warn-unused-cli -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
+    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake ${TESSAPORT_WINDOWS_CMAKE_ARGS:-} >/dev/null
 cmake --build "$build" -j "$jobs"
 cmake -S . -B "$linux_build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTESSAPORT_BUILD_GUI=OFF -DTESSAPORT_BUILD_TESTS=OFF >/dev/null
@@ -234,7 +235,8 @@ done
 build32=${TESSAPORT_WINDOWS32_BUILD:-build-mingw32}
 compile_failed=0
 if cmake --no-warn-unused-cli -S . -B "$build32" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DTESSAPORT_BUILD_TESTS=OFF >/dev/null &&
+    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DTESSAPORT_BUILD_TESTS=OFF \
+    ${TESSAPORT_WINDOWS_CMAKE_ARGS:-} >/dev/null &&
     cmake --build "$build32" -j "$jobs" --target tessaport-config tessaport-reg; then
     echo "i686: programs compiled ... Passed"
 else

@@ -6,7 +6,10 @@ cd "$(dirname "$0")/.."
 
 scripts/deps.sh test
 build=${TESSAPORT_TEST_BUILD:-build-test}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${TESSAPORT_CMAKE_ARGS:-} >/dev/null
+# Warnings are errors in the project's own checks, the cross builds included.
+export TESSAPORT_WINDOWS_CMAKE_ARGS=${TESSAPORT_WINDOWS_CMAKE_ARGS:--DTESSAPORT_WERROR=ON}
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSAPORT_WERROR=ON \
+    ${TESSAPORT_CMAKE_ARGS:-} >/dev/null
 cmake --build "$build" -j "$(nproc)"
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
 

@@ -210,6 +210,7 @@ TEST_P(ProgramFilesTest, CarriesItsVersionBlock) {
     const std::string block = resources.Bytes(MAKEINTRESOURCEA(16), MAKEINTRESOURCEA(1));
     ASSERT_FALSE(block.empty());
     EXPECT_EQ(VersionString(block, "ProductName"), "Tessaport Configuration");
+    EXPECT_EQ(VersionString(block, "CompanyName"), "TessaportConfig");
     EXPECT_EQ(VersionString(block, "FileDescription"), GetParam().description);
     EXPECT_EQ(VersionString(block, "FileVersion"), TESSAPORT_VERSION);
     EXPECT_EQ(VersionString(block, "ProductVersion"), TESSAPORT_VERSION);

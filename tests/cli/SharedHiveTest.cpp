@@ -36,8 +36,12 @@ Outcome Shell(const std::string &command) {
     return testing::RunShell(command + " 2>&1");
 }
 
+// Appended piece by piece: GCC 12 at -O3 gives a false -Wrestrict for "'" + path.string().
 std::string Quoted(const fs::path &path) {
-    return "'" + path.string() + "'";
+    std::string quoted = "'";
+    quoted += path.string();
+    quoted += '\'';
+    return quoted;
 }
 
 struct stat StatOf(const fs::path &path) {

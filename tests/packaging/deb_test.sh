@@ -68,7 +68,8 @@ has_all_files() {
         usr/share/man/man1/tessaport-config.1.gz usr/share/man/man1/tessaport-reg.1.gz \
         usr/share/applications/tessaport-config.desktop \
         usr/share/metainfo/com.korvanta.tessaport_config.metainfo.xml \
-        usr/share/doc/tessaport-config/copyright; do
+        usr/share/doc/tessaport-config/copyright usr/share/doc/tessaport-config/README.md.gz \
+        usr/share/bash-completion/completions/tessaport-reg; do
         grep -qx "\./$file" <<<"$contents" || { say "missing: $file"; missing=1; }
     done
     for size in 16 32 48 64 128 256; do
@@ -79,7 +80,8 @@ has_all_files() {
     grep -q '^\./etc' <<<"$contents" && { say "ships files in /etc"; missing=1; }
     return $missing
 }
-check "package holds both programs, man pages, desktop entry, icons, metadata" has_all_files
+check "package holds both programs, man pages, desktop entry, icons, metadata, README, completion" \
+    has_all_files
 
 unpacked=$scratch/unpacked
 dpkg-deb -x "$deb" "$unpacked"
@@ -95,6 +97,15 @@ icon_sizes_match() {
     return $ok
 }
 check "each hicolor icon has its folder's size" icon_sizes_match
+one_publisher() {
+    local maintainer developer
+    maintainer=$(dpkg-deb -f "$deb" Maintainer)
+    developer=$(sed -n 's:.*<developer_name>\(.*\)</developer_name>.*:\1:p' \
+        "$unpacked/usr/share/metainfo/com.korvanta.tessaport_config.metainfo.xml")
+    [[ $maintainer == "TessaportConfig <"* ]] && [ "$developer" = TessaportConfig ] ||
+        { say "maintainer '$maintainer', AppStream developer '$developer'"; return 1; }
+}
+check "the package and its AppStream file name the publisher TessaportConfig" one_publisher
 check "appstreamcli validates the metainfo" \
     appstreamcli validate --no-net "$unpacked/usr/share/metainfo/com.korvanta.tessaport_config.metainfo.xml"
 check "desktop entry validates" \

@@ -50,6 +50,7 @@ msi_tables() {
     table Property | grep -qx $'UpgradeCode\t{991CB9DA-4970-40EE-A575-6B60E9D24DBF}' ||
         { say "UpgradeCode is not the fixed one"; ok=1; }
     table Property | grep -q '^ARPPRODUCTICON' || { say "no icon for the programs list"; ok=1; }
+    table Property | grep -qx $'Manufacturer\tTessaportConfig' || { say "not published by TessaportConfig"; ok=1; }
     [ -z "$(table Registry)" ] || { say "the MSI writes registry values: $(table Registry)"; ok=1; }
     shortcut=$(table Shortcut | cut -f2,3,5)
     if [[ " ${programs[*]} " == *" tessaport-config.exe "* ]]; then
@@ -60,7 +61,7 @@ msi_tables() {
     fi
     return $ok
 }
-check "MSI tables: files, fixed UpgradeCode, icon, shortcut, no registry values" msi_tables
+check "MSI tables: files, fixed UpgradeCode, publisher, icon, shortcut, no registry values" msi_tables
 
 # --- Under Wine.
 check "a fresh Wine prefix" start_wine_prefix --null-display || { checks_summary; exit 1; }
