@@ -1,5 +1,6 @@
 // export and import through the tool: settings files carried from one machine to another.
 #include "ScratchRegistry.h"
+#include "ShellCommand.h"
 #include "ToolRun.h"
 #include "Utf8.h"
 
@@ -15,7 +16,7 @@ namespace fs = std::filesystem;
 const std::string kSettings123 = "NumberOfCards=1\nPIIBeginAddress=2\nPIQBeginAddress=3\n";
 
 std::string Quoted(const fs::path &path) {
-    return "'" + path.string() + "'";
+    return testing::ShellQuoted(path);
 }
 
 class ImportExport : public ::testing::Test {

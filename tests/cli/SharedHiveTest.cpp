@@ -36,12 +36,8 @@ Outcome Shell(const std::string &command) {
     return testing::RunShell(command + " 2>&1");
 }
 
-// Appended piece by piece: GCC 12 at -O3 gives a false -Wrestrict for "'" + path.string().
 std::string Quoted(const fs::path &path) {
-    std::string quoted = "'";
-    quoted += path.string();
-    quoted += '\'';
-    return quoted;
+    return testing::ShellQuoted(path);
 }
 
 struct stat StatOf(const fs::path &path) {

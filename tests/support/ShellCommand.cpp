@@ -21,4 +21,12 @@ ShellOutcome RunShell(const std::string &command) {
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
 }
 
+// Appended piece by piece: GCC 12 at -O3 gives a false -Wrestrict for "'" + path.string().
+std::string ShellQuoted(const std::filesystem::path &path) {
+    std::string quoted = "'";
+    quoted += path.string();
+    quoted += '\'';
+    return quoted;
+}
+
 } // namespace tessaport::testing

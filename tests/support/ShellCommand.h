@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 namespace tessaport::testing {
@@ -11,5 +12,8 @@ struct ShellOutcome {
 
 // Runs `command` with /bin/sh and collects what it writes to its standard output.
 ShellOutcome RunShell(const std::string &command);
+
+// The path in single quotes, for a command line; the tests' paths hold no quote.
+std::string ShellQuoted(const std::filesystem::path &path);
 
 } // namespace tessaport::testing
