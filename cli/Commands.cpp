@@ -1,7 +1,7 @@
 // get and set.
 #include "Commands.h"
 
-#include "ERegistryUnconfirmedWrite.h"
+#include "ESettingsSavedUnconfirmed.h"
 #include "ExitStatus.h"
 #include "Output.h"
 #include "SettingsUpdate.h"
@@ -76,7 +76,7 @@ int RunSet(const Invocation &invocation) {
     } catch (const std::bad_alloc &) {
         throw;
     } catch (const std::exception &failure) {
-        const bool unconfirmed = dynamic_cast<const ERegistryUnconfirmedWrite *>(&failure);
+        const bool unconfirmed = dynamic_cast<const ESettingsSavedUnconfirmed *>(&failure);
         const int status = unconfirmed ? kExitUnconfirmed : kExitFailed;
         if (!invocation.json) {
             ReportFailure(FailureText(failure));

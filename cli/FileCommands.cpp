@@ -1,7 +1,7 @@
 // export and import: the providers' settings as a .reg file.
 #include "Commands.h"
-#include "ERegistryUnconfirmedWrite.h"
 #include "ESettingsFileError.h"
+#include "ESettingsSavedUnconfirmed.h"
 #include "ExitStatus.h"
 #include "Output.h"
 #include "SettingsFile.h"
@@ -112,7 +112,7 @@ int RunImport(const Invocation &invocation) {
                       << "\n";
         } catch (const std::bad_alloc &) {
             throw;
-        } catch (const ERegistryUnconfirmedWrite &failure) {
+        } catch (const ESettingsSavedUnconfirmed &failure) {
             // In place: the next provider is still worth saving.
             FlushStandardOutput();
             ReportFailure(entry.provider + ": " + FailureText(failure));

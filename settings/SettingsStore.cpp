@@ -1,5 +1,7 @@
 #include "SettingsStore.h"
 
+#include "ERegistryUnconfirmedWrite.h"
+#include "ESettingsSavedUnconfirmed.h"
 #include "TRegistry.h"
 
 #include <string>
@@ -30,8 +32,15 @@ void SettingsStore::WriteDriverSettings(const std::string &provider,
     for (const SettingField &field : SettingFields) {
         registry.WriteInteger(std::string(field.valueName), settings.*field.member);
     }
-    // Where the registry holds writes, all three reach it here at once, or none do.
-    registry.CloseKey();
+    CloseAfterWriting(registry);
+}
+
+void SettingsStore::CloseAfterWriting(TRegistry &registry) {
+    try {
+        registry.CloseKey();
+    } catch (const ERegistryUnconfirmedWrite &failure) {
+        throw ESettingsSavedUnconfirmed(failure.what());
+    }
 }
 
 } // namespace tessaport

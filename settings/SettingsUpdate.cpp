@@ -46,7 +46,7 @@ SettingsChange SettingsUpdate::Apply(const std::string &provider, const DriverSe
         }
     }
     // Unchanged, the key existed already: closing it writes nothing.
-    registry.CloseKey();
+    SettingsStore::CloseAfterWriting(registry);
     return change;
 }
 

@@ -2,7 +2,7 @@
 
 #include "Dialogs.h"
 #include "DriverSettings.h"
-#include "ERegistryUnconfirmedWrite.h"
+#include "ESettingsSavedUnconfirmed.h"
 #include "MainFormDescription.h"
 #include "SettingsStore.h"
 #include "Text.h"
@@ -74,7 +74,7 @@ bool TfrmMainForm::SaveSettings() {
     }
     try {
         SettingsStore::WriteDriverSettings(provider, settings);
-    } catch (const ERegistryUnconfirmedWrite &) {
+    } catch (const ESettingsSavedUnconfirmed &) {
         // Saved: the new settings are in place, only not confirmed on disk.
     } catch (const std::bad_alloc &) {
         throw;

@@ -3,6 +3,7 @@
 #include "DriverSettings.h"
 #include "ERegistryError.h"
 #include "ERegistryUnconfirmedWrite.h"
+#include "ESettingsSavedUnconfirmed.h"
 #include "FileHive.h"
 #include "HiveSandbox.h"
 #include "SettingsStore.h"
@@ -43,7 +44,7 @@ constexpr int kMaxCalls = 32;
 
 struct Outcome {
     bool threw = false;
-    bool unconfirmed = false; // threw ERegistryUnconfirmedWrite
+    bool unconfirmed = false; // the new file is in place, not confirmed on disk
     std::string message;
     bool triggered = false;
     bool renamed = false;
@@ -55,6 +56,11 @@ Outcome RunArmed(const FaultPlan &plan, const std::function<void()> &action) {
     try {
         action();
     } catch (const ERegistryUnconfirmedWrite &failure) {
+        outcome.threw = true;
+        outcome.unconfirmed = true;
+        outcome.message = failure.what();
+    } catch (const ESettingsSavedUnconfirmed &failure) {
+        // The same, as the settings store passes it on.
         outcome.threw = true;
         outcome.unconfirmed = true;
         outcome.message = failure.what();
