@@ -68,6 +68,13 @@ expect_equal() { # what expected actual
     fi
 }
 
+# A provider's values, as reg query prints them, are in the 32-bit view and not in the 64-bit one.
+expect_only_in_32bit_view() { # provider expected-values
+    expect_equal "reg query $1" "$2" "$(query_values "$settings_key\\$1" /reg:32)" || return 1
+    expect_equal "the 64-bit view stays empty" "" \
+        "$(query_values "$settings_key\\$1" /reg:64 2>/dev/null)"
+}
+
 # A hive written by the Linux back end imports into the 32-bit view and reads back, through
 # reg query and through tessaport-reg.exe, as the Linux tool wrote it.
 check_linux_hive_imports() {
@@ -76,12 +83,9 @@ check_linux_hive_imports() {
     TESSAPORT_REGISTRY=$hive "$reg_linux" set Adlink 0 49 1 >/dev/null || return 1
     run_wine reg delete "$settings_key" /f /reg:32 >/dev/null || true
     run_wine reg import "$(windows_path "$hive")" /reg:32 >/dev/null || return 1
-    expect_equal "reg query after import" \
+    expect_only_in_32bit_view Advantech \
         "$(printf '%s\n' 'NumberOfCards REG_DWORD 0x7' 'PIIBeginAddress REG_DWORD 0xc' \
-            'PIQBeginAddress REG_DWORD 0x22')" \
-        "$(query_values "$settings_key\\Advantech" /reg:32)" || return 1
-    expect_equal "the 64-bit view stays empty" "" \
-        "$(query_values "$settings_key\\Advantech" /reg:64 2>/dev/null)" || return 1
+            'PIQBeginAddress REG_DWORD 0x22')" || return 1
     expect_equal "tessaport-reg.exe get Adlink" \
         "$(TESSAPORT_REGISTRY=$hive "$reg_linux" get Adlink)" "$(run_wine "$reg_exe" get Adlink)"
 }
@@ -126,12 +130,9 @@ check_linux_export_imports() {
     run_wine reg delete "$settings_key" /f /reg:32 >/dev/null || true
     expect_equal "tessaport-reg.exe import" "$(printf '%s\n' 'Advantech: changed' 'Adlink: changed')" \
         "$(run_wine "$reg_exe" import "$(windows_path "$file")")" || return 1
-    expect_equal "reg query after import" \
+    expect_only_in_32bit_view Adlink \
         "$(printf '%s\n' 'NumberOfCards REG_DWORD 0x4' 'PIIBeginAddress REG_DWORD 0x5' \
-            'PIQBeginAddress REG_DWORD 0x6')" \
-        "$(query_values "$settings_key\\Adlink" /reg:32)" || return 1
-    expect_equal "the 64-bit view stays empty" "" \
-        "$(query_values "$settings_key\\Adlink" /reg:64 2>/dev/null)" || return 1
+            'PIQBeginAddress REG_DWORD 0x6')" || return 1
     expect_equal "reg import of the export" "0" \
         "$(run_wine reg import "$(windows_path "$file")" /reg:32 >/dev/null; echo $?)"
 }
