@@ -150,7 +150,7 @@ check_windows_exports_import() {
     run_wine reg export 'HKLM\Software\Wow6432Node\Korvanta\Tessaport' \
         "$(windows_path "$wow")" /y /reg:64 >/dev/null || return 1
     run_wine "$reg_exe" export "$(windows_path "$own")" || return 1
-    iconv -f UTF-16LE -t UTF-8 "$wow" | grep -qi 'Wow6432Node\\Korvanta' ||
+    grep -qi 'Wow6432Node\\Korvanta' <<<"$(iconv -f UTF-16LE -t UTF-8 "$wow")" ||
         { echo "no Wow6432Node in the 64-bit export" >&2; return 1; }
     for file in "$native" "$wow" "$own"; do
         hive=$scratch/imported-$(basename "$file")
@@ -183,7 +183,7 @@ check_windows_statuses() {
     status=0
     run_wine "$reg_exe" get Advantech >/dev/null 2>&1 || status=$?
     expect_equal "get of a provider never configured: status" 4 "$status" || return 1
-    run_wine "$reg_exe" '/?' | grep -q '^usage: tessaport-reg get'
+    grep -q '^usage: tessaport-reg get' <<<"$(run_wine "$reg_exe" '/?')"
 }
 
 # The keys our programs create outlive the registry's server: Wine writes out only keys that are

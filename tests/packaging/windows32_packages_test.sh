@@ -91,9 +91,9 @@ check "its tables are the 64-bit MSI's but for the architecture" tables_match
 
 architecture() {
     local ok=0
-    msiinfo suminfo "$msi" | grep -qx 'Template: Intel;1033' ||
+    grep -qx 'Template: Intel;1033' <<<"$(msiinfo suminfo "$msi")" ||
         { say "$(msiinfo suminfo "$msi" | grep Template)"; ok=1; }
-    msiinfo export "$msi" Directory | grep -q $'^INSTALLDIR\tProgramFilesFolder\t' ||
+    grep -q $'^INSTALLDIR\tProgramFilesFolder\t' <<<"$(msiinfo export "$msi" Directory)" ||
         { say "not installed under the 32-bit Program Files"; ok=1; }
     msiinfo export "$msi" Component | tail -n +4 | awk -F'\t' '$4 >= 256 { bad = 1 } END { exit bad }' ||
         { say "a component is marked 64-bit"; ok=1; }

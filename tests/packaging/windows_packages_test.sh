@@ -43,14 +43,15 @@ mkdir "$scratch/unzipped"
 # --- The MSI's tables.
 table() { msiinfo export "$msi" "$1" 2>/dev/null | tr -d '\r' | tail -n +4; }
 msi_tables() {
-    local ok=0 files shortcut
+    local ok=0 files shortcut properties
     files=$(table File | cut -f3 | sort)
     [ "$files" = "$(sorted "${programs[@]}" "${documents[@]}")" ] ||
         { say "MSI files: $(tr '\n' ' ' <<<"$files")"; ok=1; }
-    table Property | grep -qx $'UpgradeCode\t{991CB9DA-4970-40EE-A575-6B60E9D24DBF}' ||
+    properties=$(table Property)
+    grep -qx $'UpgradeCode\t{991CB9DA-4970-40EE-A575-6B60E9D24DBF}' <<<"$properties" ||
         { say "UpgradeCode is not the fixed one"; ok=1; }
-    table Property | grep -q '^ARPPRODUCTICON' || { say "no icon for the programs list"; ok=1; }
-    table Property | grep -qx $'Manufacturer\tTessaportConfig' || { say "not published by TessaportConfig"; ok=1; }
+    grep -q '^ARPPRODUCTICON' <<<"$properties" || { say "no icon for the programs list"; ok=1; }
+    grep -qx $'Manufacturer\tTessaportConfig' <<<"$properties" || { say "not published by TessaportConfig"; ok=1; }
     [ -z "$(table Registry)" ] || { say "the MSI writes registry values: $(table Registry)"; ok=1; }
     shortcut=$(table Shortcut | cut -f2,3,5)
     if [[ " ${programs[*]} " == *" tessaport-config.exe "* ]]; then
@@ -124,18 +125,18 @@ listed_with_version_and_icon() {
     icon=$(run_wine reg query 'HKLM\Software\Classes\Installer\Products' /s |
         awk '$1 == "ProductIcon" { sub(/^ *ProductIcon +REG_SZ +/, ""); print }')
     [ -n "$icon" ] && [ -s "$(unix_path "$icon")" ] || { say "no product icon: '$icon'"; return 1; }
-    icotool -l "$(unix_path "$icon")" | grep -q -- '--width=256' ||
+    grep -q -- '--width=256' <<<"$(icotool -l "$(unix_path "$icon")")" ||
         { say "the product icon has no 256 x 256 image"; return 1; }
 }
 check "installed-programs entry with version $version and an icon" listed_with_version_and_icon
 
 upgrades() {
-    local keys
+    local keys values
     run_wine msiexec /i "$(windows_path "$newer_msi")" /qn || { say "msiexec /i newer failed"; return 1; }
     keys=$(programs_entry)
     [ "$(wc -l <<<"$keys")" -eq 1 ] || { say "entries after the upgrade: $keys"; return 1; }
-    run_wine reg query "$keys" | grep -qE "DisplayVersion +REG_SZ +${newer_version//./\\.}\$" ||
-        { say "$(run_wine reg query "$keys")"; return 1; }
+    values=$(run_wine reg query "$keys")
+    grep -qE "DisplayVersion +REG_SZ +${newer_version//./\\.}\$" <<<"$values" || { say "$values"; return 1; }
     [ -f "$install_dir/tessaport-reg.exe" ]
 }
 check "a newer MSI replaces the installed one (one entry, version $newer_version)" upgrades
