@@ -10,6 +10,11 @@
 
 #include <array>
 #include <cstdint>
+#ifndef _WIN32
+#include "SyscallFaults.h"
+
+#include <cerrno>
+#endif
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
@@ -312,6 +317,31 @@ TEST_F(MainFormBehaviourTest, SaveRefusedByTheRegistryChangesNothing) {
     EXPECT_TRUE(SettingListsEnabled());
     EXPECT_FALSE(Stored(kAdvantech));
 }
+
+#ifndef _WIN32
+// The folder's sync fails after the rename: the new settings are in place, so the window must
+// take the save as done, not say that nothing was saved and stay in edit mode.
+TEST_F(MainFormBehaviourTest, SaveInPlaceButUnconfirmedOnDiskCountsAsSaved) {
+    StoreComplete(kAdvantech, 1, 2, 3);
+    TfrmMainForm &w = OpenWindow();
+    Click(*w.chkEditMode);
+    PickEntry(*w.cbNumCards, 4);
+    PickEntry(*w.cbDIAddr, 5);
+    PickEntry(*w.cbDOAddr, 6);
+
+    // The first sync is the new file's, before the rename; the second the folder's.
+    SyscallFaults::Arm({FaultCall::Fsync, 2, FaultAction::Fail, EIO});
+    const auto shown = ClickAndAnswer(*w.btnSave);
+    const bool folderSyncFailed = SyscallFaults::Triggered() && SyscallFaults::Renamed();
+    SyscallFaults::Disarm();
+
+    ASSERT_TRUE(folderSyncFailed);
+    EXPECT_FALSE(shown) << shown->text;
+    EXPECT_EQ(Stored(kAdvantech), (Selections{4, 5, 6}));
+    EXPECT_FALSE(w.chkEditMode->Checked());
+    EXPECT_FALSE(SettingListsEnabled());
+}
+#endif
 
 TEST_F(MainFormBehaviourTest, OutOfListValueMustBeChosenBeforeSaving) {
     StoreComplete(kAdvantech, 25, 10, 20);
