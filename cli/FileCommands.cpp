@@ -1,4 +1,5 @@
 // export and import: the providers' settings as a .reg file.
+#include "ChangeReport.h"
 #include "Commands.h"
 #include "ESettingsFileError.h"
 #include "ESettingsSavedUnconfirmed.h"
@@ -64,7 +65,10 @@ int RunExport(const Invocation &invocation) {
             return kExitFailed;
         }
         if (read.status == kExitNotConfigured) {
-            ReportFailure(read.provider + " is not configured and is left out: " + read.message);
+            if (!invocation.quiet) {
+                ReportFailure(read.provider +
+                              " is not configured and is left out: " + read.message);
+            }
             continue;
         }
         configured.push_back({read.provider, read.settings});
@@ -73,7 +77,9 @@ int RunExport(const Invocation &invocation) {
         ReportFailure("no provider is configured; nothing was exported");
         return kExitNotConfigured;
     }
-    const std::string text = SettingsFile::Export(configured);
+    const std::string text =
+        SettingsFile::Export(configured, invocation.for32BitWindows ? ExportTarget::Windows32
+                                                                    : SettingsFile::NativeTarget());
     if (invocation.file.empty() || invocation.file == "-") {
         std::cout << text;
         return FlushStandardOutput();
@@ -86,42 +92,71 @@ int RunExport(const Invocation &invocation) {
 }
 
 int RunImport(const Invocation &invocation) {
+    // Before anything is saved: one JSON document, or a line on standard error.
+    const auto refuse = [&](int status, std::string_view word, const std::string &message) {
+        if (invocation.json) {
+            PrintJson(FailureEntry(word, message));
+            FlushStandardOutput();
+        } else {
+            ReportFailure(message);
+        }
+        return status;
+    };
     const std::optional<std::string> bytes = ReadWholeFile(invocation.file);
     if (!bytes) {
-        ReportFailure("cannot read " + invocation.file + SystemReason());
-        return kExitFailed;
+        return refuse(kExitFailed, "failed", "cannot read " + invocation.file + SystemReason());
     }
     std::vector<ProviderSettings> providers;
     try {
         providers = SettingsFile::Import(*bytes, invocation.file);
     } catch (const ESettingsFileError &failure) {
-        ReportFailure(std::string(failure.what()) + "; nothing was imported");
-        return kExitUsage;
+        return refuse(kExitUsage, "invalid file",
+                      std::string(failure.what()) + "; nothing was imported");
     }
     if (providers.empty()) {
-        ReportFailure(invocation.file +
-                      " holds no Tessaport provider settings; nothing was imported");
-        return kExitUsage;
+        return refuse(kExitUsage, "invalid file",
+                      invocation.file +
+                          " holds no Tessaport provider settings; nothing was imported");
     }
+    nlohmann::ordered_json document = nlohmann::ordered_json::object();
+    const auto reportFailure = [&](const std::string &provider, std::string_view word,
+                                   const std::exception &failure) {
+        if (invocation.json) {
+            document[provider] = FailureEntry(word, FailureText(failure));
+        } else {
+            FlushStandardOutput();
+            ReportFailure(provider + ": " + FailureText(failure));
+        }
+    };
     // Each provider is one save, as in the window.
     int status = kExitOk;
     for (const ProviderSettings &entry : providers) {
         try {
-            const SettingsChange change = SettingsUpdate::Apply(entry.provider, entry.settings);
-            std::cout << entry.provider << ": " << (change.changed ? "changed" : "unchanged")
-                      << "\n";
+            const SettingsChange change =
+                invocation.check ? SettingsUpdate::Check(entry.provider, entry.settings)
+                                 : SettingsUpdate::Apply(entry.provider, entry.settings);
+            if (invocation.json) {
+                document[entry.provider] = ChangeEntry(change, entry.settings, invocation.check);
+            } else if (!invocation.quiet) {
+                std::cout << entry.provider << ": " << ChangeWord(change, invocation.check) << "\n";
+                if (invocation.check) {
+                    PrintChangedValues(std::cout, change, entry.settings);
+                }
+            }
         } catch (const std::bad_alloc &) {
             throw;
         } catch (const ESettingsSavedUnconfirmed &failure) {
             // In place: the next provider is still worth saving.
-            FlushStandardOutput();
-            ReportFailure(entry.provider + ": " + FailureText(failure));
+            reportFailure(entry.provider, "changed, unconfirmed", failure);
             status = kExitUnconfirmed;
         } catch (const std::exception &failure) {
-            FlushStandardOutput();
-            ReportFailure(entry.provider + ": " + FailureText(failure));
-            return kExitFailed;
+            reportFailure(entry.provider, "failed", failure);
+            status = kExitFailed;
+            break;
         }
+    }
+    if (invocation.json) {
+        PrintJson(document);
     }
     return WorseExitStatus(status, FlushStandardOutput());
 }

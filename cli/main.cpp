@@ -1,5 +1,6 @@
 // tessaport-reg: reads and writes the driver settings from scripts, through the same store as the
 // configuration window.
+#include "ChangeReport.h"
 #include "Commands.h"
 #include "ExitStatus.h"
 #include "Invocation.h"
@@ -8,6 +9,7 @@
 
 #include <cerrno>
 #include <exception>
+#include <functional>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -21,15 +23,20 @@ namespace {
 
 using namespace tessaport;
 
-int UsageError(const std::string &message) {
-    std::cerr << kProgram << ": " << message << "\n";
-    PrintSynopsis(std::cerr);
-    std::cerr << "Try '" << kProgram << " --help' for more information.\n";
+// One line that says what is wrong, and where to read more; with --json, the same as JSON.
+int UsageError(const std::string &message, bool json) {
+    if (json) {
+        PrintJson(FailureEntry("usage error", message));
+        FlushStandardOutput();
+    } else {
+        std::cerr << kProgram << ": " << message << "\n"
+                  << "Try '" << kProgram << " --help' for more information.\n";
+    }
     return kExitUsage;
 }
 
 // Help and version go to standard output, so a failed write there is a failure too.
-int Print(void (*print)(std::ostream &)) {
+int Print(const std::function<void(std::ostream &)> &print) {
     print(std::cout);
     std::cout.flush();
     return std::cout ? kExitOk : kExitFailed;
@@ -40,17 +47,19 @@ int Run(const std::vector<std::string> &args) {
     try {
         invocation = ParseCommandLine(args);
     } catch (const EUsageError &failure) {
-        return UsageError(failure.what());
+        return UsageError(failure.what(), AsksForJson(args));
     }
     switch (invocation.command) {
     case Command::Help:
-        return Print(PrintHelp);
+        return Print([&](std::ostream &out) { PrintHelp(out, invocation.helpTopic); });
     case Command::Version:
         return Print(PrintVersion);
     case Command::Get:
         return RunGet(invocation);
     case Command::Set:
         return RunSet(invocation);
+    case Command::Delete:
+        return RunDelete(invocation);
     case Command::Export:
         return RunExport(invocation);
     case Command::Import:
@@ -76,10 +85,16 @@ void OccupyClosedStandardStreams() {
 
 int main(int argc, char **argv) {
     OccupyClosedStandardStreams();
+    const std::vector<std::string> args(argv + 1, argv + argc);
     try {
-        return Run({argv + 1, argv + argc});
+        return Run(args);
     } catch (const std::exception &failure) {
-        ReportFailure(FailureText(failure));
+        if (AsksForJson(args)) {
+            PrintJson(FailureEntry("failed", FailureText(failure)));
+            FlushStandardOutput();
+        } else {
+            ReportFailure(FailureText(failure));
+        }
         return kExitFailed;
     }
 }

@@ -9,6 +9,7 @@
 #include "RegValue.h"
 #include "RegValueCodec.h"
 #include "RegVisitor.h"
+#include "RegistryLocation.h"
 #include "SettingsStore.h"
 
 #include <array>
@@ -22,7 +23,8 @@ namespace {
 constexpr std::string_view kEol = "\r\n";
 
 // A 64-bit Windows export of the 32-bit view names the keys with this component after Software.
-constexpr std::string_view kWow64Node = "Wow6432Node\\";
+// Spelt as Windows' exports spell it.
+constexpr std::string_view kWow64Node = "WOW6432Node\\";
 
 enum View : std::size_t { kNativePath, kWow64Path, kViewCount };
 
@@ -139,13 +141,21 @@ private:
 
 } // namespace
 
-std::string SettingsFile::Export(const std::vector<ProviderSettings> &providers) {
+ExportTarget SettingsFile::NativeTarget() {
+    return WindowsToolsReachSettingsThroughWow6432Node() ? ExportTarget::Windows64
+                                                         : ExportTarget::Windows32;
+}
+
+std::string SettingsFile::Export(const std::vector<ProviderSettings> &providers,
+                                 ExportTarget target) {
     std::string out = "Windows Registry Editor Version 5.00";
     out += kEol;
     for (const ProviderSettings &entry : providers) {
         out += kEol;
         out += '[';
-        out += ProviderKey(entry.provider, kNativePath).FullName();
+        out += ProviderKey(entry.provider,
+                           target == ExportTarget::Windows64 ? kWow64Path : kNativePath)
+                   .FullName();
         out += ']';
         out += kEol;
         for (const SettingField &field : SettingFields) {

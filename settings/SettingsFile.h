@@ -15,13 +15,23 @@ struct ProviderSettings {
     friend bool operator==(const ProviderSettings &, const ProviderSettings &) = default;
 };
 
+// Which Windows an exported file is for: the key path that lands where the driver reads when
+// Windows' own tools import the file (reg import, regedit, a double click).
+enum class ExportTarget {
+    Windows64, // HKEY_LOCAL_MACHINE\Software\WOW6432Node\...: the 32-bit view
+    Windows32, // HKEY_LOCAL_MACHINE\Software\...
+};
+
 // The providers' settings as a .reg file, for moving them between machines.
 class SettingsFile {
 public:
-    // 8-bit text with the version 5 header and CRLF line ends, the keys under
-    // HKEY_LOCAL_MACHINE\Software without Wow6432Node: what `reg import FILE /reg:32`, our import
-    // and the file hive all read as the driver's settings.
-    static std::string Export(const std::vector<ProviderSettings> &providers);
+    // The target whose key path reaches where this build keeps the settings: on Windows, this
+    // system's; elsewhere 64-bit Windows.
+    static ExportTarget NativeTarget();
+
+    // 8-bit text with the version 5 header and CRLF line ends, the keys as `target` needs them.
+    // Our import and the file hive read either form as the driver's settings.
+    static std::string Export(const std::vector<ProviderSettings> &providers, ExportTarget target);
 
     // The provider keys of a .reg file (UTF-16 or 8-bit, either header), in catalogue order,
     // under Software or Software\Wow6432Node; the Wow6432Node key wins where a file holds both.
