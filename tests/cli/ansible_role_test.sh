@@ -35,17 +35,9 @@ play() { # file, providers as YAML
       tessaport_providers: $2
 PLAY
 }
-cat >"$scratch/site.yml" <<PLAY
-- hosts: localhost
-  gather_facts: false
-  roles:
-    - role: tessaport
-      tessaport_reg: "$tool"
-      tessaport_registry: "$hive"
-      tessaport_providers:
+play site.yml '
         Advantech: { cards: 3, di_start: 10, do_start: 20 }
-        adlink: { cards: 0, di_start: 49, do_start: 1 }
-PLAY
+        adlink: { cards: 0, di_start: 49, do_start: 1 }'
 
 failed=0
 # The providers reported changed, and the play's recap count of changed tasks: "2 1".
