@@ -46,7 +46,8 @@ constexpr CommandHelp kCommandHelp[] = {
      "                             put it where the driver reads\n",
      "  --32-bit-windows  keys for 32-bit Windows; without it the keys are for\n"
      "            this system (Windows) or 64-bit Windows (elsewhere), under\n"
-     "            WOW6432Node where the driver's 32-bit view is there\n"},
+     "            WOW6432Node where the driver's 32-bit view is there\n"
+     "  -q, --quiet  no note for a provider left out\n"},
     {Command::Import, "import [--json] [--check] [-q] FILE",
      "  import FILE                write the providers' settings that a .reg file\n"
      "                             holds (UTF-16 or 8-bit, with or without\n"
@@ -75,15 +76,16 @@ void PrintProvidersAndLists(std::ostream &out) {
     }
 }
 
+constexpr std::string_view kQuiet = "  -q, --quiet  print nothing on success\n";
 constexpr std::string_view kCommonOptions =
-    "  -q, --quiet  print nothing on success\n"
     "  --        end of the options: what follows is an operand\n"
     "  --help    this command's help\n";
 
 void PrintCommandHelp(std::ostream &out, const CommandHelp &help) {
     out << "usage: " << kProgram << " " << help.synopsis << "\n\n"
         << help.description << "\noptions:\n"
-        << help.options << kCommonOptions << "\n";
+        << help.options << (help.command == Command::Export ? "" : kQuiet) << kCommonOptions
+        << "\n";
     if (help.command != Command::Export && help.command != Command::Import) {
         PrintProvidersAndLists(out);
     }
@@ -119,6 +121,7 @@ void PrintHelp(std::ostream &out, Command topic) {
            "            values or a \"message\"; a run refused as a whole prints\n"
            "            \"status\" and \"message\" alone\n"
            "  --check   set, delete, import: write nothing; say what would change\n"
+        << kQuiet << "            (export: no note for a provider left out)\n"
         << kCommonOptions
         << "\n\"status\" in --json: \"ok\", \"not configured\", \"changed\", \"unchanged\",\n"
            "  \"would change\", \"changed, unconfirmed\", \"deleted\", \"would delete\",\n"
