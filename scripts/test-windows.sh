@@ -2,7 +2,7 @@
 # Cross-builds everything for 64-bit Windows with MinGW-w64, the Win32 window included, and runs
 # its tests under Wine, against Wine's own registry in a throwaway prefix. Then checks that hive
 # files and settings files pass both ways between the Linux file back end and the Windows
-# registry (reg import / reg export, tessaport-reg import / export / delete), drives the real tessaport-config.exe under Wine on an X server, and compiles the
+# registry (reg import / reg export, tessaport-reg import / export), drives the real tessaport-config.exe under Wine on an X server, and compiles the
 # 32-bit (i686) programs, which these machines cannot run.
 # usage: scripts/test-windows.sh
 # Environment: TESSAPORT_WINDOWS_BUILD (default build-mingw), TESSAPORT_WINDOWS32_BUILD (default
@@ -160,21 +160,6 @@ check_own_exports_reg_import() {
     expect_only_in_32bit_view Adlink "$expected"
 }
 
-# delete removes the provider's key from the 32-bit view and nothing else; --check removes none.
-check_windows_delete() {
-    run_wine reg delete "$settings_key" /f /reg:32 >/dev/null || true
-    run_wine "$reg_exe" set Adlink 1 2 3 >/dev/null || return 1
-    run_wine "$reg_exe" set Advantech 4 5 6 >/dev/null || return 1
-    expect_equal "delete --check" "would delete" "$(run_wine "$reg_exe" delete --check Adlink)" ||
-        return 1
-    expect_equal "delete" "deleted" "$(run_wine "$reg_exe" delete adlink)" || return 1
-    expect_equal "the key is gone" "" "$(query_values "$settings_key\\Adlink" /reg:32 2>/dev/null)" ||
-        return 1
-    expect_equal "delete again" "unchanged" "$(run_wine "$reg_exe" delete Adlink)" || return 1
-    expect_equal "the other provider" "$(printf '%s\n' NumberOfCards=4 PIIBeginAddress=5 PIQBeginAddress=6)" \
-        "$(run_wine "$reg_exe" get Advantech)"
-}
-
 # reg export of the 32-bit view, as a 64-bit Windows writes it: UTF-16, with and without
 # Wow6432Node in the key paths; and tessaport-reg.exe's own export. Each imports on Linux, and
 # the Wow6432Node file imports with tessaport-reg.exe into the 32-bit view too.
@@ -242,7 +227,7 @@ check_settings_survive_a_restart() {
 interop_total=0
 interop_failed=0
 for check in check_linux_hive_imports check_windows_export_reads check_edited_export_imports \
-    check_linux_export_imports check_own_exports_reg_import check_windows_delete \
+    check_linux_export_imports check_own_exports_reg_import \
     check_windows_exports_import check_windows_statuses \
     check_settings_survive_a_restart; do
     interop_total=$((interop_total + 1))
