@@ -66,7 +66,7 @@ void PrintHelp(std::ostream &out) {
            "     not printed (the reason is printed)\n"
         << "  " << kExitUsage
         << "  usage error, or a value outside its list (in a file to import too:\n"
-           "     nothing is imported)\n"
+           "     nothing is imported), or a file to import over 256 MiB\n"
         << "  " << kExitNotConfigured
         << "  get, export: not configured (a provider's key or one of its values\n"
            "     is missing)\n"
