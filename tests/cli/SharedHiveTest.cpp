@@ -254,9 +254,9 @@ struct LockCase {
     std::string name;
     std::string make; // shell commands, as root, in the hive's folder
     bool saves;
-    std::string message;   // part of the refusal
-    std::string lockAfter; // "mode owner:group" of what is at the lock's name afterwards
-    bool memberSaves;      // after root's save: the lock file lets her
+    std::string message;            // part of the refusal
+    std::string lockAfter;          // "mode owner:group" of what is at the lock's name afterwards
+    bool memberSaves;               // after root's save: the lock file lets her
     std::string memberMessage = {}; // part of her refusal
 };
 

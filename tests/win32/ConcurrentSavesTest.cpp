@@ -171,8 +171,8 @@ TEST(WindowsConcurrentSaves, ATurnLeftByAWriterThatEndedIsReported) {
     ASSERT_NE(::GetTempPathW(MAX_PATH, folder), 0u);
     const std::wstring output = std::wstring(folder) + L"tessaport-reg-output.txt";
     abandon();
-    EXPECT_EQ(Process(L"get --json Advantech", output, L"..\\..\\cli\\tessaport-reg.exe").ExitCode(),
-              0u);
+    EXPECT_EQ(
+        Process(L"get --json Advantech", output, L"..\\..\\cli\\tessaport-reg.exe").ExitCode(), 0u);
     ::CloseHandle(mutex);
     const std::string printed = ReadAndRemove(output);
     EXPECT_NE(printed.find("tessaport-reg: warning: Advantech: HKEY_LOCAL_MACHINE\\"),
