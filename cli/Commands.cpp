@@ -5,6 +5,7 @@
 #include "ExitStatus.h"
 #include "Output.h"
 #include "SettingsUpdate.h"
+#include "SettingsWarnings.h"
 
 #include <iostream>
 #include <new>
@@ -43,6 +44,7 @@ int RunGet(const Invocation &invocation) {
     for (const std::string &provider : invocation.providers) {
         const ProviderRead read = ReadProvider(provider);
         status = WorseExitStatus(status, read.status);
+        ReportWarnings(provider, read.warnings);
         if (invocation.json) {
             nlohmann::ordered_json &entry = document[provider];
             entry["status"] = StatusWord(read.status);
@@ -51,6 +53,7 @@ int RunGet(const Invocation &invocation) {
             } else {
                 entry["message"] = read.message;
             }
+            AddWarnings(entry, read.warnings);
         } else if (read.status != kExitOk) {
             ReportFailure(invocation.everyProvider ? provider + ": " + read.message : read.message);
         } else {
@@ -69,6 +72,7 @@ int RunGet(const Invocation &invocation) {
 
 int RunSet(const Invocation &invocation) {
     const std::string &provider = invocation.providers.front();
+    const SettingsWarnings warnings;
     SettingsChange change;
     try {
         change = invocation.check ? SettingsUpdate::Check(provider, invocation.settings)
@@ -78,16 +82,19 @@ int RunSet(const Invocation &invocation) {
     } catch (const std::exception &failure) {
         const bool unconfirmed = dynamic_cast<const ESettingsSavedUnconfirmed *>(&failure);
         const int status = unconfirmed ? kExitUnconfirmed : kExitFailed;
+        ReportWarnings(provider, warnings.Notices());
         if (!invocation.json) {
             ReportFailure(FailureText(failure));
             return status;
         }
-        PrintJson({{provider,
-                    {{"status", unconfirmed ? "changed, unconfirmed" : "failed"},
-                     {"message", FailureText(failure)}}}});
+        nlohmann::ordered_json entry{{"status", unconfirmed ? "changed, unconfirmed" : "failed"},
+                                     {"message", FailureText(failure)}};
+        AddWarnings(entry, warnings.Notices());
+        PrintJson({{provider, entry}});
         FlushStandardOutput();
         return status;
     }
+    ReportWarnings(provider, warnings.Notices());
     const std::string_view word = !change.changed    ? "unchanged"
                                   : invocation.check ? "would change"
                                                      : "changed";
@@ -100,6 +107,7 @@ int RunSet(const Invocation &invocation) {
             previous[name] = change.previous[i] ? nlohmann::ordered_json(*change.previous[i])
                                                 : nlohmann::ordered_json(nullptr);
         }
+        AddWarnings(entry, warnings.Notices());
         PrintJson({{provider, entry}});
     } else {
         std::cout << word << "\n";
