@@ -7,6 +7,7 @@
 #include "Output.h"
 #include "SettingsRemoval.h"
 #include "SettingsUpdate.h"
+#include "SettingsWarnings.h"
 
 #include <iostream>
 #include <new>
@@ -52,6 +53,7 @@ int RunGet(const Invocation &invocation) {
     for (const std::string &provider : invocation.providers) {
         const ProviderRead read = ReadProvider(provider);
         statuses.push_back(read.status);
+        ReportWarnings(provider, read.warnings);
         const bool failed = read.status == kExitFailed ||
                             (read.status == kExitNotConfigured && !invocation.everyProvider);
         if (invocation.json) {
@@ -62,6 +64,7 @@ int RunGet(const Invocation &invocation) {
             } else {
                 entry["message"] = read.message;
             }
+            AddWarnings(entry, read.warnings);
         } else if (failed) {
             ReportFailure(invocation.everyProvider ? provider + ": " + read.message : read.message);
         } else if (!invocation.quiet) {
@@ -85,6 +88,7 @@ int RunGet(const Invocation &invocation) {
 
 int RunSet(const Invocation &invocation) {
     const std::string &provider = invocation.providers.front();
+    const SettingsWarnings warnings;
     SettingsChange change;
     try {
         change = invocation.check ? SettingsUpdate::Check(provider, invocation.settings)
@@ -94,17 +98,23 @@ int RunSet(const Invocation &invocation) {
     } catch (const std::exception &failure) {
         const bool unconfirmed = dynamic_cast<const ESettingsSavedUnconfirmed *>(&failure);
         const int status = unconfirmed ? kExitUnconfirmed : kExitFailed;
+        ReportWarnings(provider, warnings.Notices());
         if (!invocation.json) {
             ReportFailure(FailureText(failure));
             return status;
         }
-        PrintJson({{provider, FailureEntry(unconfirmed ? "changed, unconfirmed" : "failed",
-                                           FailureText(failure))}});
+        nlohmann::ordered_json entry =
+            FailureEntry(unconfirmed ? "changed, unconfirmed" : "failed", FailureText(failure));
+        AddWarnings(entry, warnings.Notices());
+        PrintJson({{provider, entry}});
         FlushStandardOutput();
         return status;
     }
+    ReportWarnings(provider, warnings.Notices());
     if (invocation.json) {
-        PrintJson({{provider, ChangeEntry(change, invocation.settings, invocation.check)}});
+        nlohmann::ordered_json entry = ChangeEntry(change, invocation.settings, invocation.check);
+        AddWarnings(entry, warnings.Notices());
+        PrintJson({{provider, entry}});
     } else if (!invocation.quiet) {
         std::cout << ChangeWord(change, invocation.check) << "\n";
         if (invocation.check) {
@@ -116,6 +126,7 @@ int RunSet(const Invocation &invocation) {
 
 int RunDelete(const Invocation &invocation) {
     const std::string &provider = invocation.providers.front();
+    const SettingsWarnings warnings;
     std::string_view word;
     int status = kExitOk;
     std::string message;
@@ -134,9 +145,12 @@ int RunDelete(const Invocation &invocation) {
         status = kExitFailed;
         message = FailureText(failure);
     }
+    ReportWarnings(provider, warnings.Notices());
     if (invocation.json) {
-        PrintJson({{provider, message.empty() ? nlohmann::ordered_json{{"status", word}}
-                                              : FailureEntry(word, message)}});
+        nlohmann::ordered_json entry = message.empty() ? nlohmann::ordered_json{{"status", word}}
+                                                       : FailureEntry(word, message);
+        AddWarnings(entry, warnings.Notices());
+        PrintJson({{provider, entry}});
     } else if (!message.empty()) {
         ReportFailure(message);
     } else if (!invocation.quiet) {

@@ -7,51 +7,26 @@
 #include "Output.h"
 #include "SettingsFile.h"
 #include "SettingsUpdate.h"
+#include "SettingsWarnings.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <iostream>
-#include <memory>
 #include <new>
-#include <optional>
 
 namespace tessaport {
 namespace {
 
-using FileHandle = std::unique_ptr<std::FILE, decltype(&std::fclose)>;
-
-std::string SystemReason() {
-    return errno != 0 ? std::string(": ") + std::strerror(errno) : std::string();
-}
-
-std::optional<std::string> ReadWholeFile(const std::string &path) {
-    errno = 0;
-    const FileHandle file(std::fopen(path.c_str(), "rb"), &std::fclose);
-    if (!file) {
-        return std::nullopt;
+// "; the import stopped there: A and B were not imported", for the providers after a failed save.
+std::string NotImported(const std::vector<ProviderSettings> &providers, std::size_t next) {
+    std::string names;
+    for (std::size_t i = next; i < providers.size(); ++i) {
+        names += i == next ? "" : (i + 1 == providers.size() ? " and " : ", ");
+        names += providers[i].provider;
     }
-    std::string bytes;
-    char buffer[1 << 16];
-    std::size_t count = 0;
-    while ((count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
-        bytes.append(buffer, count);
+    if (names.empty()) {
+        return {};
     }
-    if (std::ferror(file.get()) != 0) {
-        return std::nullopt;
-    }
-    return bytes;
-}
-
-bool WriteWholeFile(const std::string &path, const std::string &bytes) {
-    errno = 0;
-    FileHandle file(std::fopen(path.c_str(), "wb"), &std::fclose);
-    if (!file) {
-        return false;
-    }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-    // The close reports what the writes left in the buffer.
-    return std::fclose(file.release()) == 0 && written;
+    return "; the import stopped there: " + names +
+           (providers.size() - next == 1 ? " was" : " were") + " not imported";
 }
 
 } // namespace
@@ -60,6 +35,7 @@ int RunExport(const Invocation &invocation) {
     std::vector<ProviderSettings> configured;
     for (std::string_view provider : ProviderCatalogue) {
         const ProviderRead read = ReadProvider(std::string(provider));
+        ReportWarnings(read.provider, read.warnings);
         if (read.status == kExitFailed) {
             ReportFailure(read.provider + ": " + read.message + "; nothing was exported");
             return kExitFailed;
@@ -77,15 +53,18 @@ int RunExport(const Invocation &invocation) {
         ReportFailure("no provider is configured; nothing was exported");
         return kExitNotConfigured;
     }
-    const std::string text =
-        SettingsFile::Export(configured, invocation.for32BitWindows ? ExportTarget::Windows32
-                                                                    : SettingsFile::NativeTarget());
+    const ExportTarget target =
+        invocation.for32BitWindows ? ExportTarget::Windows32 : SettingsFile::NativeTarget();
     if (invocation.file.empty() || invocation.file == "-") {
-        std::cout << text;
+        std::cout << SettingsFile::Export(configured, target);
         return FlushStandardOutput();
     }
-    if (!WriteWholeFile(invocation.file, text)) {
-        ReportFailure("cannot write " + invocation.file + SystemReason());
+    try {
+        SettingsFile::ExportTo(invocation.file, configured, target);
+    } catch (const std::bad_alloc &) {
+        throw;
+    } catch (const std::exception &failure) {
+        ReportFailure(std::string(failure.what()) + "; nothing was exported");
         return kExitFailed;
     }
     return kExitOk;
@@ -102,15 +81,16 @@ int RunImport(const Invocation &invocation) {
         }
         return status;
     };
-    const std::optional<std::string> bytes = ReadWholeFile(invocation.file);
-    if (!bytes) {
-        return refuse(kExitFailed, "failed", "cannot read " + invocation.file + SystemReason());
-    }
     std::vector<ProviderSettings> providers;
     try {
-        providers = SettingsFile::Import(*bytes, invocation.file);
+        providers = SettingsFile::ImportFrom(invocation.file);
     } catch (const ESettingsFileError &failure) {
         return refuse(kExitUsage, "invalid file",
+                      std::string(failure.what()) + "; nothing was imported");
+    } catch (const std::bad_alloc &) {
+        throw;
+    } catch (const std::exception &failure) {
+        return refuse(kExitFailed, "failed",
                       std::string(failure.what()) + "; nothing was imported");
     }
     if (providers.empty()) {
@@ -120,23 +100,31 @@ int RunImport(const Invocation &invocation) {
     }
     nlohmann::ordered_json document = nlohmann::ordered_json::object();
     const auto reportFailure = [&](const std::string &provider, std::string_view word,
-                                   const std::exception &failure) {
+                                   const std::string &message,
+                                   const std::vector<std::string> &warnings) {
+        ReportWarnings(provider, warnings);
         if (invocation.json) {
-            document[provider] = FailureEntry(word, FailureText(failure));
+            document[provider] = FailureEntry(word, message);
+            AddWarnings(document[provider], warnings);
         } else {
             FlushStandardOutput();
-            ReportFailure(provider + ": " + FailureText(failure));
+            ReportFailure(provider + ": " + message);
         }
     };
-    // Each provider is one save, as in the window.
+    // Each provider is one save, as in the window, in the catalogue's order. A failed save stops
+    // the import: the providers saved before it stay saved, those after it are left as they were.
     int status = kExitOk;
-    for (const ProviderSettings &entry : providers) {
+    for (std::size_t i = 0; i < providers.size(); ++i) {
+        const ProviderSettings &entry = providers[i];
+        const SettingsWarnings warnings;
         try {
             const SettingsChange change =
                 invocation.check ? SettingsUpdate::Check(entry.provider, entry.settings)
                                  : SettingsUpdate::Apply(entry.provider, entry.settings);
+            ReportWarnings(entry.provider, warnings.Notices());
             if (invocation.json) {
                 document[entry.provider] = ChangeEntry(change, entry.settings, invocation.check);
+                AddWarnings(document[entry.provider], warnings.Notices());
             } else if (!invocation.quiet) {
                 std::cout << entry.provider << ": " << ChangeWord(change, invocation.check) << "\n";
                 if (invocation.check) {
@@ -147,10 +135,12 @@ int RunImport(const Invocation &invocation) {
             throw;
         } catch (const ESettingsSavedUnconfirmed &failure) {
             // In place: the next provider is still worth saving.
-            reportFailure(entry.provider, "changed, unconfirmed", failure);
+            reportFailure(entry.provider, "changed, unconfirmed", FailureText(failure),
+                          warnings.Notices());
             status = kExitUnconfirmed;
         } catch (const std::exception &failure) {
-            reportFailure(entry.provider, "failed", failure);
+            reportFailure(entry.provider, "failed",
+                          FailureText(failure) + NotImported(providers, i + 1), warnings.Notices());
             status = kExitFailed;
             break;
         }

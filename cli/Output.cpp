@@ -4,6 +4,7 @@
 #include "ExitStatus.h"
 #include "SettingsReader.h"
 #include "SettingsStore.h"
+#include "SettingsWarnings.h"
 #include "Usage.h"
 
 #include <cerrno>
@@ -38,14 +39,36 @@ int FlushStandardOutput() {
 }
 
 ProviderRead ReadProvider(const std::string &provider) {
+    const SettingsWarnings warnings;
+    ProviderRead read{provider, kExitOk, {}, {}, {}};
     try {
-        return {provider, kExitOk, SettingsReader::Read(provider), {}};
+        read.settings = SettingsReader::Read(provider);
     } catch (const ESettingsNotConfigured &failure) {
-        return {provider, kExitNotConfigured, {}, FailureText(failure)};
+        read.status = kExitNotConfigured;
+        read.message = FailureText(failure);
     } catch (const std::bad_alloc &) {
         throw;
     } catch (const std::exception &failure) {
-        return {provider, kExitFailed, {}, FailureText(failure)};
+        read.status = kExitFailed;
+        read.message = FailureText(failure);
+    }
+    read.warnings = warnings.Notices();
+    return read;
+}
+
+void ReportWarnings(const std::string &provider, const std::vector<std::string> &warnings) {
+    for (const std::string &warning : warnings) {
+        std::cerr << kProgram << ": warning: " << provider << ": " << warning << "\n";
+    }
+}
+
+void AddWarnings(nlohmann::ordered_json &object, const std::vector<std::string> &warnings) {
+    std::string text;
+    for (const std::string &warning : warnings) {
+        text += (text.empty() ? "" : "; ") + warning;
+    }
+    if (!text.empty()) {
+        object["warning"] = text;
     }
 }
 

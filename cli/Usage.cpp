@@ -54,7 +54,8 @@ constexpr CommandHelp kCommandHelp[] = {
      "                             WOW6432Node), from standard input with -; one\n"
      "                             line \"PROVIDER: changed\" or \"PROVIDER:\n"
      "                             unchanged\" each. A bad value in it refuses the\n"
-     "                             whole file\n",
+     "                             whole file; a failed save stops there, keeping\n"
+     "                             the providers saved before it\n",
      "  --json    one JSON object holding an object per provider, as set prints\n"
      "  --check   write nothing; print \"PROVIDER: would change\" and the values\n"
      "            that would, or \"PROVIDER: unchanged\"\n"},
@@ -139,7 +140,7 @@ void PrintHelp(std::ostream &out, Command topic) {
            "     not printed (the reason is printed)\n"
         << "  " << kExitUsage
         << "  usage error, or a value outside its list (in a file to import too:\n"
-           "     nothing is imported)\n"
+           "     nothing is imported), or a file to import over 256 MiB\n"
         << "  " << kExitNotConfigured
         << "  get PROVIDER: not configured (its key or one of its values is\n"
            "     missing); get, export: no provider is configured\n"

@@ -1,7 +1,9 @@
 #include "SettingsFile.h"
 
+#include "EFileTooLarge.h"
 #include "ERegSyntaxError.h"
 #include "ESettingsFileError.h"
+#include "ExchangeFile.h"
 #include "RegKeyPath.h"
 #include "RegNames.h"
 #include "RegParser.h"
@@ -181,6 +183,21 @@ std::vector<ProviderSettings> SettingsFile::Import(std::string_view bytes,
         // A file that is not understood whole is not imported at all.
         throw ESettingsFileError(failure.what());
     }
+}
+
+void SettingsFile::ExportTo(const std::string &path, const std::vector<ProviderSettings> &providers,
+                            ExportTarget target) {
+    ExchangeFile::Write(path, Export(providers, target));
+}
+
+std::vector<ProviderSettings> SettingsFile::ImportFrom(const std::string &path) {
+    std::string bytes;
+    try {
+        bytes = ExchangeFile::Read(path, RegText::kMaxFileBytes);
+    } catch (const EFileTooLarge &failure) {
+        throw ESettingsFileError(failure.what());
+    }
+    return Import(bytes, path == ExchangeFile::kStandardInput ? "standard input" : path);
 }
 
 } // namespace tessaport

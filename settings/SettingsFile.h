@@ -39,6 +39,14 @@ public:
     // Raises ESettingsFileError when any of the three values of a provider key is not a DWORD
     // within its list, or is missing, and when the file does not parse.
     static std::vector<ProviderSettings> Import(std::string_view bytes, const std::string &source);
+
+    // Export written to the file `path` as the registry writes its own, and Import of the file
+    // `path` ("-": standard input), read no further than a .reg file may be long. Raise
+    // ESettingsFileError for a file too long as for one that cannot be imported, and the
+    // registry's own failure, naming the file, for one that cannot be written or read.
+    static void ExportTo(const std::string &path, const std::vector<ProviderSettings> &providers,
+                         ExportTarget target);
+    static std::vector<ProviderSettings> ImportFrom(const std::string &path);
 };
 
 } // namespace tessaport

@@ -169,7 +169,8 @@ bool TRegistry::OpenKey(const std::string &key, bool canCreate) {
             return fail(file + ": this user may not read it");
         }
         if (wantsWrite && !hive.MayWrite()) {
-            return fail(cannotWrite);
+            const std::string lockRefusal = hive.LockRefusal();
+            return fail(lockRefusal.empty() ? cannotWrite : lockRefusal);
         }
         std::optional<FileBytes> bytes = hive.Read();
         if (bytes && canCreate && wantsWrite) {

@@ -20,6 +20,18 @@ std::wstring WideName(const std::string &name, const std::string &what) {
     throw ERegistryError(what + ": " + SystemErrorText(static_cast<DWORD>(status)));
 }
 
+bool Found(LONG status, const std::string &what) {
+    switch (LookupOutcome(status)) {
+    case WinLookup::Present:
+        return true;
+    case WinLookup::Absent:
+        return false;
+    case WinLookup::Failed:
+        break;
+    }
+    RaiseSystemError(what, status);
+}
+
 std::string TypeName(DWORD type) {
     switch (type) {
     case REG_NONE:
@@ -45,6 +57,18 @@ std::string TypeName(DWORD type) {
 
 } // namespace
 
+WinLookup LookupOutcome(LONG status) {
+    switch (status) {
+    case ERROR_SUCCESS:
+    case ERROR_ACCESS_DENIED:
+        return WinLookup::Present;
+    case ERROR_FILE_NOT_FOUND:
+        return WinLookup::Absent;
+    default:
+        return WinLookup::Failed;
+    }
+}
+
 REGSAM SettingsViewFlag() {
 #if defined(_WIN64) && !defined(TESSAPORT_REGISTRY_NATIVE_VIEW)
     return KEY_WOW64_32KEY;
@@ -52,6 +76,38 @@ REGSAM SettingsViewFlag() {
     // A 32-bit build is redirected to the 32-bit view by the system itself.
     return 0;
 #endif
+}
+
+RegistryProcess ThisRegistryProcess() {
+#if defined(_WIN64)
+    return RegistryProcess::Bits64;
+#else
+    BOOL wow64 = FALSE;
+    return ::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64 ? RegistryProcess::Bits32OnWow64
+                                                                    : RegistryProcess::Bits32;
+#endif
+}
+
+REGSAM ViewReached(REGSAM access, RegistryProcess process) {
+    if (process == RegistryProcess::Bits32) {
+        return 0;
+    }
+    const REGSAM asked = access & KEY_WOW64_RES;
+    if (asked == KEY_WOW64_32KEY || asked == KEY_WOW64_64KEY) {
+        return asked;
+    }
+    return process == RegistryProcess::Bits64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+}
+
+std::string ViewLabel(REGSAM view) {
+    switch (view) {
+    case KEY_WOW64_32KEY:
+        return " (32-bit view)";
+    case KEY_WOW64_64KEY:
+        return " (64-bit view)";
+    default:
+        return "";
+    }
 }
 
 HKEY PredefinedRootKey(RegRootKey root) {
@@ -108,15 +164,7 @@ bool WinKeyExists(HKEY root, const std::string &path, REGSAM access, const std::
     const std::wstring widePath = WideName(path, what);
     WinKeyHandle key;
     const LONG status = ::RegOpenKeyExW(root, widePath.c_str(), 0, access, key.Receive());
-    switch (status) {
-    case ERROR_SUCCESS:
-    case ERROR_ACCESS_DENIED:
-        return true;
-    case ERROR_FILE_NOT_FOUND:
-        return false;
-    default:
-        RaiseSystemError(what, status);
-    }
+    return Found(status, what);
 }
 
 bool DeleteWinKey(HKEY root, const std::string &path, REGSAM view, const std::string &where) {
@@ -137,13 +185,7 @@ bool HasValue(HKEY key, const std::string &name, const std::string &where) {
     const std::wstring wideName = WideName(name, what);
     const LONG status =
         ::RegQueryValueExW(key, wideName.c_str(), nullptr, nullptr, nullptr, nullptr);
-    if (status == ERROR_FILE_NOT_FOUND) {
-        return false;
-    }
-    if (status != ERROR_SUCCESS) {
-        RaiseSystemError(what, status);
-    }
-    return true;
+    return Found(status, what);
 }
 
 std::uint32_t QueryDword(HKEY key, const std::string &name, const std::string &where) {

@@ -85,8 +85,18 @@ start_x_session() {
     window_manager=no
     if command -v xfwm4 >/dev/null; then
         start "$work/wm.log" xfwm4 --compositor=off
-        wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-        wait_until 30 wm_running || fail "xfwm4 did not start: $(cat "$work/wm.log")"
+        # Running once the window that the root names as the manager's names itself too, and the
+        # frame extents and window activation that the tests use are announced. A loaded machine
+        # may take a while.
+        wm_running() {
+            local check
+            check=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | sed -n 's/.*window id # //p')
+            [ -n "$check" ] &&
+                xprop -id "$check" _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "# $check\$" &&
+                xprop -root _NET_SUPPORTED 2>/dev/null |
+                grep _NET_FRAME_EXTENTS | grep -q _NET_ACTIVE_WINDOW
+        }
+        wait_until 120 wm_running || fail "xfwm4 did not start: $(cat "$work/wm.log")"
         window_manager=yes
     fi
 }

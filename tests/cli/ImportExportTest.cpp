@@ -37,6 +37,7 @@ TEST_F(ImportExport, AnExportImportsIntoAnotherHiveAndAgainChangesNothing) {
     ASSERT_EQ(exportRun.status, 0) << exportRun.err;
     EXPECT_EQ(exportRun.out, "");
     EXPECT_EQ(testing::RunTool("export").out, testing::ReadFile(exported));
+    EXPECT_EQ(testing::RunTool("export -").out, testing::ReadFile(exported));
 
     fs::remove(hive_);
     const testing::ToolOutcome first = testing::RunTool("import " + Quoted(exported));
@@ -107,6 +108,7 @@ struct ImportCase {
     int status;
     std::string adlink; // get Adlink afterwards; empty: the hive is as it was
     std::string err;    // part of standard error
+    std::string hive;   // the hive before; empty: both providers set to 7 7 7
 };
 
 TEST_F(ImportExport, ImportTakesWindowsExportsAndRefusesABadFileWhole) {
@@ -118,22 +120,35 @@ TEST_F(ImportExport, ImportTakesWindowsExportsAndRefusesABadFileWhole) {
         {"UTF-16 export of the 32-bit view",
          "\xFF\xFE" + Utf8ToUtf16Le("Windows Registry Editor Version 5.00\r\n\r\n" + keys +
                                     "Adlink]\r\n" + values + "\r\n"),
-         0, kSettings123, ""},
+         0, kSettings123, "", ""},
         {"a bad value after a good provider",
          "REGEDIT4\r\n\r\n" + keys + "Adlink]\r\n" + values + keys + "Advantech]\r\n" + values +
              "\"PIIBeginAddress\"=dword:00000032\r\n",
          2, "",
          "line 11: " + keys +
              "Advantech]: value \"PIIBeginAddress\" is 50, outside 0 to 49; "
-             "nothing was imported"},
+             "nothing was imported",
+         ""},
         {"no provider", "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Other]\r\n", 2, "",
-         "holds no Tessaport provider settings"},
-        {"not a .reg file", "NumberOfCards=1\n", 2, "", "nothing was imported"},
+         "holds no Tessaport provider settings", ""},
+        {"not a .reg file", "NumberOfCards=1\n", 2, "", "nothing was imported", ""},
+        // Advantech's key cannot be added after Adlink's value cut off at the end of the hive,
+        // while Adlink's own values could still be written.
+        {"a failed save stops the import",
+         "REGEDIT4\r\n\r\n" + keys + "Advantech]\r\n" + values + keys + "Adlink]\r\n" + values, 1,
+         "", "; the import stopped there: Adlink was not imported",
+         "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Korvanta\\Tessaport\\Adlink]"
+         "\n\"NumberOfCards\"=dword:7\n\"PIIBeginAddress\"=dword:7\n"
+         "\"PIQBeginAddress\"=dword:7\n\"x\"=hex:01,\\"},
     };
     for (const ImportCase &c : cases) {
         SCOPED_TRACE(c.label);
-        ASSERT_EQ(testing::RunTool("set Adlink 7 7 7").status, 0);
-        ASSERT_EQ(testing::RunTool("set Advantech 7 7 7").status, 0);
+        if (c.hive.empty()) {
+            ASSERT_EQ(testing::RunTool("set Adlink 7 7 7").status, 0);
+            ASSERT_EQ(testing::RunTool("set Advantech 7 7 7").status, 0);
+        } else {
+            testing::WriteFile(hive_, c.hive);
+        }
         const std::optional<std::string> before = testing::ReadFile(hive_);
         const fs::path file = File("import.reg");
         testing::WriteFile(file, c.file);
@@ -151,6 +166,64 @@ TEST_F(ImportExport, ImportTakesWindowsExportsAndRefusesABadFileWhole) {
     const testing::ToolOutcome missing = testing::RunTool("import " + Quoted(File("none.reg")));
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("cannot read"), std::string::npos) << missing.err;
+}
+
+// What is at the name (made by `make`, shell commands in the scratch folder, as root) decides
+// whether the file is read or written; `check` (shell, there too) must hold afterwards. "@" is the
+// scratch folder. A refusal leaves the settings as they were.
+struct FileKindCase {
+    const char *label;
+    std::string make;
+    std::string command;
+    int status;
+    std::string err;
+    std::string check;
+};
+
+TEST_F(ImportExport, OnlyRegularFilesAreReadAndWrittenAndLinksFollowTheStoresRule) {
+    const std::string untouched = "[ \"$(cat victim)\" = precious ]";
+    const FileKindCase cases[] = {
+        {"export onto a link another user planted",
+         "mkdir d && ln -s ../victim d/x.reg && chown -h 60402 d/x.reg && chown 60401 d",
+         "export @/d/x.reg", 1, "only links made by root", untouched},
+        {"export onto a hard link", "ln victim x.reg", "export @/x.reg", 1, "2 hard links",
+         untouched},
+        {"export onto a FIFO", "mkfifo x.reg", "export @/x.reg", 1, "is a FIFO", "[ -p x.reg ]"},
+        {"export onto the settings file", "", "export @/registry.reg", 1,
+         "is the settings file itself", ""},
+        {"export over an old export keeps its mode", "printf old > x.reg && chmod 0640 x.reg",
+         "export @/x.reg", 0, "", "[ \"$(stat -c %a x.reg)\" = 640 ] && grep -q Adlink x.reg"},
+        {"import of a FIFO", "mkfifo x.reg", "import @/x.reg", 1, "is a FIFO", ""},
+        {"import of a device", "", "import /dev/zero", 1, "is a device", ""},
+        {"import of a folder", "mkdir x.reg", "import @/x.reg", 1, "is a folder", ""},
+        {"import of a file over 256 MiB", "truncate -s 268435457 x.reg", "import @/x.reg", 2,
+         "larger than 256 MiB", ""},
+        {"import of standard input over 256 MiB", "", "import - </dev/zero", 2,
+         "standard input: is larger than 256 MiB", ""},
+        {"import of standard input", "", "import - <@/registry.reg", 0, "", ""},
+    };
+    ASSERT_EQ(testing::RunTool("set Adlink 1 2 3").status, 0);
+    const std::string folder = Quoted(hive_.parent_path());
+    for (const FileKindCase &c : cases) {
+        SCOPED_TRACE(c.label);
+        ASSERT_EQ(testing::RunShell("cd " + folder +
+                                    " && rm -rf d x.reg && printf precious >victim" +
+                                    (c.make.empty() ? "" : " && " + c.make))
+                      .status,
+                  0);
+        const std::optional<std::string> before = testing::ReadFile(hive_);
+        std::string command = c.command;
+        for (std::size_t at; (at = command.find('@')) != std::string::npos;) {
+            command.replace(at, 1, folder);
+        }
+        const testing::ToolOutcome outcome = testing::RunTool(command);
+        EXPECT_EQ(outcome.status, c.status) << outcome.err;
+        EXPECT_NE(outcome.err.find(c.err), std::string::npos) << outcome.err;
+        EXPECT_EQ(testing::ReadFile(hive_), before);
+        if (!c.check.empty()) {
+            EXPECT_EQ(testing::RunShell("cd " + folder + " && " + c.check).status, 0);
+        }
+    }
 }
 
 } // namespace

@@ -3,10 +3,10 @@
 #include "RegParser.h"
 
 #include "ERegSyntaxError.h"
-#include "Utf16Export.h"
 #include "KeyScanner.h"
 #include "RegDocument.h"
 #include "RegText.h"
+#include "Utf16Export.h"
 
 #include <gtest/gtest.h>
 #include <optional>
@@ -116,6 +116,7 @@ TEST(RegParser, MalformedInputNamesFileAndLine) {
         {"text after -", head + "\"a\"=-1\r\n", 4, "after '-'"},
         {"unknown type", head + "\"a\"=str(2):x\r\n", 4, "unknown kind"},
         {"bad hex type", head + "\"a\"=hex(4x):00\r\n", 4, "hex(N)"},
+        {"hex type without digits", head + "\"a\"=hex():00\r\n", 4, "hex(N)"},
         {"three-digit byte", head + "\"a\"=hex:100\r\n", 4, "two digits"},
         {"missing comma", head + "\"a\"=hex:01 02\r\n", 4, "invalid hex"},
         {"empty byte", head + "\"a\"=hex:01,,02\r\n", 4, "invalid hex"},

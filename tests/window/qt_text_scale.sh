@@ -20,14 +20,19 @@ ink_heights() {
     QT_SCALE_FACTOR=$factor start "$work/app-$factor.log" "$program"
     local app=${groups[-1]}
     shown() { wid=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n1) && [ -n "$wid" ]; }
-    wait_until 60 shown || fail "the window did not appear at scale $factor"
-    # Painted once it has its full size.
-    local size
+    wait_until 120 shown || fail "the window did not appear at scale $factor"
+    # Painted once it has its full size and two pictures in a row show the same pixels.
+    local size last=''
     size=$(awk -v f="$factor" 'BEGIN { printf "%dx%d", 435 * f + 0.5, 316 * f + 0.5 }')
-    painted() { [ "$(import -window "$wid" "$shot" 2>/dev/null && identify -format %wx%h "$shot")" = "$size" ]; }
-    wait_until 30 painted || fail "no ${size} window at scale $factor"
-    sleep 0.5
-    import -window "$wid" "$shot"
+    painted() {
+        local now
+        now=$(import -window "$wid" "$shot" 2>/dev/null && identify -format '%wx%h %#' "$shot") ||
+            return 1
+        [ "$now" = "$last" ] && [ "${now%% *}" = "$size" ] && return 0
+        last=$now
+        return 1
+    }
+    wait_until 120 painted || fail "no ${size} window at scale $factor"
     local label name left top width height
     for label in "${labels[@]}"; do
         read -r name left top width height <<<"$label"
@@ -36,12 +41,18 @@ ink_heights() {
             'BEGIN { printf "%dx%d+%d+%d", (w + 20) * f, h * f, (l - 20) * f, t * f }')" +repage \
             -threshold 50% -negate -trim -format '%h\n' info:
     done
+    # Gone before the next one starts, whose window would otherwise be taken for this one.
     kill -TERM -- "-$app" 2>/dev/null || true
+    wait "$app" 2>/dev/null || true
 }
 
-mapfile -t at_one < <(ink_heights 1)
+# Run here rather than in a subshell, so that a failure ends the script and its cleanup stops
+# the program.
+ink_heights 1 >"$work/heights-1"
+mapfile -t at_one <"$work/heights-1"
 for factor in 1.5 2; do
-    mapfile -t scaled < <(ink_heights "$factor")
+    ink_heights "$factor" >"$work/heights-$factor"
+    mapfile -t scaled <"$work/heights-$factor"
     for i in "${!labels[@]}"; do
         expected=$(awk -v h="${at_one[i]}" -v f="$factor" 'BEGIN { printf "%d", h * f + 0.5 }')
         difference=$((scaled[i] - expected))
