@@ -115,7 +115,7 @@ bool TRegistry::DeleteKey(const std::string &key) {
     if (!RequestsWriteAccess(impl_->access)) {
         throw ERegistryError("Cannot delete " + impl_->Where(key) + ": opened for reading only");
     }
-    const WinKeyTurn turn(impl_->Where(key));
+    const WinKeyTurn turn(impl_->KeyName(key), WithSettingsView(impl_->access));
     return DeleteWinKey(root, key, WithSettingsView(impl_->access) & KEY_WOW64_RES,
                         impl_->Where(key));
 }
