@@ -7,11 +7,13 @@
 #include "Output.h"
 #include "Usage.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <exception>
 #include <functional>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #ifdef _WIN32
@@ -85,30 +87,8 @@ void OccupyClosedStandardStreams() {
 }
 #endif
 
-} // namespace
-
-#ifdef _WIN32
-
-// UTF-16, so that a name outside the ANSI code page reaches us as it is, not as a look-alike.
-int wmain(int argc, wchar_t **argv) {
-    const WinConsole console;
-    const std::optional<std::vector<std::string>> args = WinConsole::Arguments(argc, argv);
-    if (!args) {
-        return UsageError("an argument is not valid Unicode text");
-    }
-    try {
-        return Run(*args);
-    } catch (const std::exception &failure) {
-        ReportFailure(FailureText(failure));
-        return kExitFailed;
-    }
-}
-
-#else
-
-int main(int argc, char **argv) {
-    OccupyClosedStandardStreams();
-    const std::vector<std::string> args(argv + 1, argv + argc);
+// Failures that escape a command: one JSON document with --json too.
+int RunReportingFailures(const std::vector<std::string> &args) {
     try {
         return Run(args);
     } catch (const std::exception &failure) {
@@ -120,6 +100,30 @@ int main(int argc, char **argv) {
         }
         return kExitFailed;
     }
+}
+
+} // namespace
+
+#ifdef _WIN32
+
+// UTF-16, so that a name outside the ANSI code page reaches us as it is, not as a look-alike.
+int wmain(int argc, wchar_t **argv) {
+    const WinConsole console;
+    const std::optional<std::vector<std::string>> args = WinConsole::Arguments(argc, argv);
+    if (!args) {
+        const bool json = std::any_of(argv + 1, argv + argc, [](const wchar_t *arg) {
+            return std::wstring_view(arg) == L"--json";
+        });
+        return UsageError("an argument is not valid Unicode text", json);
+    }
+    return RunReportingFailures(*args);
+}
+
+#else
+
+int main(int argc, char **argv) {
+    OccupyClosedStandardStreams();
+    return RunReportingFailures({argv + 1, argv + argc});
 }
 
 #endif
