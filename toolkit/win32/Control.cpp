@@ -1,3 +1,4 @@
+#include "AccessKey.h"
 #include "EToolkitError.h"
 #include "Utf16.h"
 #include "Win32Native.h"
@@ -43,7 +44,7 @@ CreateNativeControl(TForm::Impl &form, const wchar_t *className, DWORD style,
     control->layOut = layOut;
     const int id = form.nextControlId++;
     control->hwnd = ::CreateWindowExW(
-        0, className, Utf16(description.caption).c_str(),
+        0, className, Utf16(WithAccessKey(description.caption, description.accessKey)).c_str(),
         WS_CHILD | WS_VISIBLE | style | (description.enabled ? 0 : WS_DISABLED), 0, 0, 0, 0,
         form.hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Instance(), nullptr);
     if (!control->hwnd) {

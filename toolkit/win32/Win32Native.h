@@ -70,6 +70,10 @@ struct TForm::Impl {
     bool endsApplication = false;
     // In creation order, which is also the z-order and so the tab order.
     std::vector<TControl::Impl *> controls;
+    // The control that had the focus when the window was last deactivated.
+    HWND lastFocus = nullptr;
+    // A label whose access key was pressed: the dialog manager then asks for the next control.
+    HWND accessKeyLabel = nullptr;
 
     ~Impl() {
         if (hwnd) {
