@@ -87,7 +87,8 @@ std::string AccessKey(const TControl &control) {
             return QKeySequence::mnemonic(label->text()).toString().toStdString();
         }
     }
-    return accessible->text(QAccessible::Accelerator).toStdString();
+    auto *button = qobject_cast<QAbstractButton *>(&NativeWidget(control));
+    return button ? QKeySequence::mnemonic(button->text()).toString().toStdString() : "";
 }
 
 void ToggleByAssistiveTool(TCheckBox &box) {
