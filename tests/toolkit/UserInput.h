@@ -54,8 +54,10 @@ void ToggleByAssistiveTool(TCheckBox &box);
 // Alt with the key, pressed in the window; and Alt alone held down or let go.
 void PressAccessKey(TForm &form, char key);
 void HoldAlt(TForm &form, bool held);
-// Whether the caption's access key is underlined now.
+// Whether the caption's access key is underlined now, and whether the system's settings want
+// them underlined at all times (Windows: "Underline access keys").
 bool AccessKeyShown(const TControl &control);
+bool AccessKeysAlwaysShown();
 // The name of the control that has the keyboard focus, or empty.
 std::string FocusedControl();
 

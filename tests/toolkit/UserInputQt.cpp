@@ -2,7 +2,6 @@
 #include "UserInput.h"
 
 #include <QAbstractButton>
-#include <algorithm>
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QApplication>
@@ -11,6 +10,7 @@
 #include <QStyle>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 
 namespace tessaport::testing {
 
@@ -122,6 +122,10 @@ void HoldAlt(TForm &form, bool held) {
 bool AccessKeyShown(const TControl &control) {
     QWidget &widget = NativeWidget(control);
     return widget.style()->styleHint(QStyle::SH_UnderlineShortcut, nullptr, &widget) != 0;
+}
+
+bool AccessKeysAlwaysShown() {
+    return false;
 }
 
 std::string FocusedControl() {

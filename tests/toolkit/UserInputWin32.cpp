@@ -194,25 +194,41 @@ constexpr LPARAM kAltDown = 1 << 29;
 
 } // namespace
 
-// The character the keyboard driver gives for Alt and the key, through the message loop's own
-// dispatch.
+// The keys as the keyboard gives them, through the message loop's own dispatch, which makes the
+// WM_SYSCHAR that the dialog manager acts on. The key's own WM_SYSKEYDOWN matters: without it
+// Alt's release alone would enter menu mode.
 void PressAccessKey(TForm &form, char key) {
     HoldAlt(form, true);
-    DispatchForWindow(MSG{KeyTarget(form), WM_SYSCHAR,
-                          static_cast<WPARAM>(std::tolower(static_cast<unsigned char>(key))),
-                          kAltDown | 1, 0, {}});
+    const auto code = static_cast<WPARAM>(std::toupper(static_cast<unsigned char>(key)));
+    DispatchForWindow(MSG{KeyTarget(form), WM_SYSKEYDOWN, code, kAltDown | 1, 0, {}});
     ProcessEvents();
+    DispatchForWindow(
+        MSG{KeyTarget(form), WM_SYSKEYUP, code, kAltDown | LPARAM(0xC0000001), 0, {}});
     HoldAlt(form, false);
 }
 
 void HoldAlt(TForm &form, bool held) {
-    DispatchForWindow(MSG{KeyTarget(form), held ? UINT(WM_SYSKEYDOWN) : UINT(WM_KEYUP),
-                          VK_MENU, held ? kAltDown | 1 : LPARAM(0xC0000001), 0, {}});
+    DispatchForWindow(MSG{KeyTarget(form),
+                          held ? UINT(WM_SYSKEYDOWN) : UINT(WM_KEYUP),
+                          VK_MENU,
+                          held ? kAltDown | 1 : LPARAM(0xC0000001),
+                          0,
+                          {}});
     ProcessEvents();
 }
 
+// As drawn: where the system keeps no UI state (Wine) the caption carries the mark only while it
+// is to be seen.
 bool AccessKeyShown(const TControl &control) {
-    return !(::SendMessageW(control.Native().hwnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEACCEL);
+    HWND window = control.Native().hwnd;
+    return !(::SendMessageW(window, WM_QUERYUISTATE, 0, 0) & UISF_HIDEACCEL) &&
+           Utf8(WindowText(window)).find('&') != std::string::npos;
+}
+
+bool AccessKeysAlwaysShown() {
+    BOOL always = FALSE;
+    ::SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &always, 0);
+    return always != FALSE;
 }
 
 std::string FocusedControl() {

@@ -133,9 +133,12 @@ TEST_F(MainFormBehaviourTest, EachLabelNamesItsListForScreenReaders) {
     TfrmMainForm &w = OpenWindow();
 
     const std::vector<std::tuple<const TControl *, std::string, std::string>> controls{
-        {w.cbProvider, "Provider", "Alt+P"},       {w.cbNumCards, "Number Of Cards", "Alt+N"},
-        {w.cbDIAddr, "DI Start Address", "Alt+I"}, {w.cbDOAddr, "DO Start Address", "Alt+O"},
-        {w.chkEditMode, "", "Alt+E"},              {w.btnSave, "", "Alt+S"},
+        {w.cbProvider, "Provider", "Alt+P"},
+        {w.cbNumCards, "Number Of Cards", "Alt+N"},
+        {w.cbDIAddr, "DI Start Address", "Alt+I"},
+        {w.cbDOAddr, "DO Start Address", "Alt+O"},
+        {w.chkEditMode, "", "Alt+E"},
+        {w.btnSave, "", "Alt+S"},
         {w.btnExit, "", "Alt+X"}};
     for (const auto &[control, name, key] : controls) {
         if (!name.empty()) {

@@ -104,16 +104,12 @@ void MoveFocus(TForm::Impl &form, WPARAM wParam, bool byHandle) {
 
 // As a dialog does: the control that had the focus gets it back, or the first tab stop.
 void RestoreFocus(TForm::Impl &form) {
-    HWND target = CanTakeFocus(form, form.lastFocus) ? form.lastFocus
-                                                     : ::GetNextDlgTabItem(form.hwnd, nullptr, FALSE);
+    HWND target = CanTakeFocus(form, form.lastFocus)
+                      ? form.lastFocus
+                      : ::GetNextDlgTabItem(form.hwnd, nullptr, FALSE);
     if (target) {
         ::SetFocus(target);
     }
-}
-
-void ShowAccessKeys(HWND form, bool shown) {
-    ::SendMessageW(form, WM_CHANGEUISTATE, MAKEWPARAM(shown ? UIS_CLEAR : UIS_SET, UISF_HIDEACCEL),
-                   0);
 }
 
 LRESULT HandleFormMessage(TForm::Impl &form, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -128,7 +124,7 @@ LRESULT HandleFormMessage(TForm::Impl &form, UINT message, WPARAM wParam, LPARAM
                 form.lastFocus = focus;
             }
             // Alt+Tab: the release goes to another window.
-            ShowAccessKeys(form.hwnd, false);
+            ShowAccessKeys(form, false);
         } else if (!HIWORD(wParam)) {
             RestoreFocus(form);
         }
@@ -223,12 +219,11 @@ void DispatchForWindow(const MSG &message) {
     HWND top = copy.hwnd ? ::GetAncestor(copy.hwnd, GA_ROOT) : nullptr;
     if (top && IsFormWindow(top)) {
         // Access keys are underlined while Alt is held only; Windows would keep them once shown.
-        if (copy.wParam == VK_MENU) {
-            if (copy.message == WM_SYSKEYDOWN || copy.message == WM_KEYDOWN) {
-                ShowAccessKeys(top, true);
-            } else if (copy.message == WM_SYSKEYUP || copy.message == WM_KEYUP) {
-                ShowAccessKeys(top, false);
-            }
+        auto *form = reinterpret_cast<TForm::Impl *>(::GetWindowLongPtrW(top, GWLP_USERDATA));
+        const bool down = copy.message == WM_SYSKEYDOWN || copy.message == WM_KEYDOWN;
+        const bool up = copy.message == WM_SYSKEYUP || copy.message == WM_KEYUP;
+        if (form && copy.wParam == VK_MENU && (down || up) && form->accessKeysShown != down) {
+            ShowAccessKeys(*form, down);
         }
         if (IsKeyForNoButton(copy) || ::IsDialogMessageW(top, &copy)) {
             return;
@@ -278,7 +273,7 @@ std::string TForm::Caption() const {
 
 void TForm::Show() {
     // Access keys hidden until Alt is pressed, as Windows shows them by default.
-    ShowAccessKeys(impl_->hwnd, false);
+    ShowAccessKeys(*impl_, false);
     ::ShowWindow(impl_->hwnd, SW_SHOW);
     ::UpdateWindow(impl_->hwnd);
 }

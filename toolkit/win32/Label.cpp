@@ -1,7 +1,7 @@
 #include "AccessKey.h"
 #include "TForm.h"
-#include "Utf16.h"
 #include "TLabel.h"
+#include "Utf16.h"
 #include "Win32Native.h"
 
 #include <commctrl.h>
