@@ -67,7 +67,7 @@ boxes = [b for b in descendants(frame, pyatspi.ROLE_CHECK_BOX) if b.name == "Edi
 if len(boxes) != 1:
     fail("no check box named Edit Mode")
 actions = boxes[0].queryAction()
-toggle = [i for i in range(actions.nActions) if actions.getName(i) == "toggle"]
+toggle = [i for i in range(actions.nActions) if actions.getName(i).lower() == "toggle"]
 if not toggle:
     fail("Edit Mode has no Toggle action")
 for unlocked in (True, False):
