@@ -1,11 +1,7 @@
 // export and import: the providers' settings as a .reg file.
 #include "Commands.h"
-#include "ESettingsFileError.h"
-#include "ESettingsSavedUnconfirmed.h"
 #include "ExitStatus.h"
 #include "Output.h"
-#include "SettingsFile.h"
-#include "SettingsUpdate.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -57,13 +53,14 @@ bool WriteWholeFile(const std::string &path, const std::string &bytes) {
 
 int RunExport(const Invocation &invocation) {
     std::vector<ProviderSettings> configured;
+    SettingsStore store(SettingsStore::Access::Read);
     for (std::string_view provider : ProviderCatalogue) {
-        const ProviderRead read = ReadProvider(std::string(provider));
-        if (read.status == kExitFailed) {
+        const ProviderRead read = store.Read(std::string(provider));
+        if (read.outcome == ProviderRead::Outcome::Failed) {
             ReportFailure(read.provider + ": " + read.message + "; nothing was exported");
             return kExitFailed;
         }
-        if (read.status == kExitNotConfigured) {
+        if (read.outcome == ProviderRead::Outcome::NotConfigured) {
             ReportFailure(read.provider + " is not configured and is left out: " + read.message);
             continue;
         }
@@ -73,7 +70,7 @@ int RunExport(const Invocation &invocation) {
         ReportFailure("no provider is configured; nothing was exported");
         return kExitNotConfigured;
     }
-    const std::string text = SettingsFile::Export(configured);
+    const std::string text = SettingsStore::Export(configured);
     if (invocation.file.empty() || invocation.file == "-") {
         std::cout << text;
         return FlushStandardOutput();
@@ -93,7 +90,7 @@ int RunImport(const Invocation &invocation) {
     }
     std::vector<ProviderSettings> providers;
     try {
-        providers = SettingsFile::Import(*bytes, invocation.file);
+        providers = SettingsStore::Import(*bytes, invocation.file);
     } catch (const ESettingsFileError &failure) {
         ReportFailure(std::string(failure.what()) + "; nothing was imported");
         return kExitUsage;
@@ -105,9 +102,10 @@ int RunImport(const Invocation &invocation) {
     }
     // Each provider is one save, as in the window.
     int status = kExitOk;
+    SettingsStore store(SettingsStore::Access::Update);
     for (const ProviderSettings &entry : providers) {
         try {
-            const SettingsChange change = SettingsUpdate::Apply(entry.provider, entry.settings);
+            const SettingsChange change = store.Update(entry.provider, entry.settings);
             std::cout << entry.provider << ": " << (change.changed ? "changed" : "unchanged")
                       << "\n";
         } catch (const std::bad_alloc &) {

@@ -1,25 +1,13 @@
 #include "Output.h"
 
-#include "ESettingsNotConfigured.h"
 #include "ExitStatus.h"
-#include "SettingsReader.h"
-#include "SettingsStore.h"
 #include "Usage.h"
 
 #include <cerrno>
 #include <cstring>
 #include <iostream>
-#include <new>
 
 namespace tessaport {
-
-std::string FailureText(const std::exception &failure) {
-    const auto *store = dynamic_cast<const ESettingsStoreError *>(&failure);
-    if (store != nullptr && !store->Reason().empty()) {
-        return std::string(failure.what()) + " (" + store->Reason() + ")";
-    }
-    return failure.what();
-}
 
 void ReportFailure(const std::string &text) {
     std::cerr << kProgram << ": " << text << "\n";
@@ -37,16 +25,16 @@ int FlushStandardOutput() {
     return kExitFailed;
 }
 
-ProviderRead ReadProvider(const std::string &provider) {
-    try {
-        return {provider, kExitOk, SettingsReader::Read(provider), {}};
-    } catch (const ESettingsNotConfigured &failure) {
-        return {provider, kExitNotConfigured, {}, FailureText(failure)};
-    } catch (const std::bad_alloc &) {
-        throw;
-    } catch (const std::exception &failure) {
-        return {provider, kExitFailed, {}, FailureText(failure)};
+int ExitStatusOf(const ProviderRead &read) {
+    switch (read.outcome) {
+    case ProviderRead::Outcome::Read:
+        return kExitOk;
+    case ProviderRead::Outcome::NotConfigured:
+        return kExitNotConfigured;
+    case ProviderRead::Outcome::Failed:
+        break;
     }
+    return kExitFailed;
 }
 
 void AddSettings(nlohmann::ordered_json &object, const DriverSettings &settings) {

@@ -1,7 +1,6 @@
-#include "SettingsFile.h"
-
+// The providers' settings as .reg files.
 #include "ERegSyntaxError.h"
-#include "ESettingsFileError.h"
+#include "ESettingsError.h"
 #include "RegKeyPath.h"
 #include "RegNames.h"
 #include "RegParser.h"
@@ -139,7 +138,7 @@ private:
 
 } // namespace
 
-std::string SettingsFile::Export(const std::vector<ProviderSettings> &providers) {
+std::string SettingsStore::Export(const std::vector<ProviderSettings> &providers) {
     std::string out = "Windows Registry Editor Version 5.00";
     out += kEol;
     for (const ProviderSettings &entry : providers) {
@@ -160,8 +159,8 @@ std::string SettingsFile::Export(const std::vector<ProviderSettings> &providers)
     return out;
 }
 
-std::vector<ProviderSettings> SettingsFile::Import(std::string_view bytes,
-                                                   const std::string &source) {
+std::vector<ProviderSettings> SettingsStore::Import(std::string_view bytes,
+                                                    const std::string &source) {
     try {
         const RegText text(bytes, source);
         ProviderKeyCollector collector(text);
