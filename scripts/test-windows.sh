@@ -33,9 +33,10 @@ reg_linux=$PWD/$linux_build/cli/tessaport-reg
 
 # shellcheck source=lib/session.sh
 source scripts/lib/session.sh
-scratch=$work
+trap session_cleanup EXIT
+scratch=$session_work
 # The window tests run with no display at all.
-start_wine_prefix --null-display
+session_start_wine --null-display
 
 # The Windows executables' tests: the shared store tests and the back end's own. They share
 # Wine's registry, so one at a time.
@@ -54,7 +55,7 @@ if [ "$ctest_status" -ne 0 ] && [ "$unit_failed" -eq 0 ]; then
 fi
 
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
-run_wine() { "$wine" "$@" </dev/null 2>>"$scratch/wine-stderr.log" | tr -d '\r'; }
+run_wine() { "$session_wine" "$@" </dev/null 2>>"$scratch/wine-stderr.log" | tr -d '\r'; }
 
 # "NAME TYPE DATA" for each value of a key, as reg query prints it.
 query_values() {
@@ -195,7 +196,7 @@ check_settings_survive_a_restart() {
     wineserver -w
     wineserver -p </dev/null >>"$scratch/wineserver.log" 2>&1
     # Wine's services start here, not from the pipe below, which they would keep open.
-    "$wine" reg query 'HKCU\Software\Wine\Drivers' </dev/null >/dev/null 2>&1
+    "$session_wine" reg query 'HKCU\Software\Wine\Drivers' </dev/null >/dev/null 2>&1
     expect_equal "tessaport-reg.exe get Adlink after the registry's restart" \
         "$(printf '%s\n' NumberOfCards=3 PIIBeginAddress=4 PIQBeginAddress=5)" \
         "$(run_wine "$reg_exe" get Adlink)"
