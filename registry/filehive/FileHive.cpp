@@ -143,17 +143,19 @@ std::optional<FileBytes> FileHive::Read() const {
     if (!target.missingFolders.empty() || target.blocked) {
         return std::nullopt;
     }
-    return ReadFile(target);
+    FileDescriptor fd;
+    struct stat info {};
+    return ReadFile(target, fd, info);
 }
 
-std::optional<FileBytes> FileHive::ReadFile(const HivePath &target) const {
+std::optional<FileBytes> FileHive::ReadFile(const HivePath &target, FileDescriptor &fd,
+                                            struct stat &info) const {
     // Non-blocking, in case a FIFO took the file's place since it was looked at; never through
     // a link put in the file's place since then.
-    FileDescriptor fd(OpenNoFollow(target));
+    fd = OpenNoFollow(target);
     if (!fd.IsOpen()) {
         return std::nullopt;
     }
-    struct stat info {};
     if (::fstat(fd.Get(), &info) != 0) {
         ThrowSystemError(path_, "look at it", errno);
     }
@@ -240,20 +242,9 @@ FileHive::Writer::Writer(const FileHive &hive) : hive_(hive) {
 // read, and whose rights are kept, is the file opened here, not whatever the path names by the
 // time of a later check.
 void FileHive::Writer::ReadCurrent() {
-    file_ = hive_.OpenNoFollow(hive_.Resolve());
-    bytes_.reset();
-    content_ = {};
-    if (!file_.IsOpen()) {
-        return;
-    }
-    if (::fstat(file_.Get(), &info_) != 0) {
-        ThrowSystemError(hive_.path_, "look at it", errno);
-    }
-    hive_.CheckKind(info_);
-    bytes_ = hive_.ReadFrom(file_.Get(), info_);
-    if (bytes_) {
-        content_.bytes = bytes_->View();
-    }
+    bytes_ = hive_.ReadFile(hive_.Resolve(), file_, info_);
+    content_.bytes = bytes_ ? std::optional<std::string_view>(bytes_->View())
+                            : std::optional<std::string_view>();
 }
 
 bool FileHive::Writer::StillAsRead() const {

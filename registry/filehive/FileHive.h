@@ -79,7 +79,9 @@ public:
 private:
     HivePath &Resolve() const;
     void CheckKind(const struct stat &info) const;
-    std::optional<FileBytes> ReadFile(const HivePath &target) const;
+    // `fd` is left open on the file read, `info` its fstat; not open when there is no file.
+    std::optional<FileBytes> ReadFile(const HivePath &target, FileDescriptor &fd,
+                                      struct stat &info) const;
     // Not open when there is no file.
     FileDescriptor OpenNoFollow(const HivePath &target) const;
     std::optional<FileBytes> ReadFrom(int fd, const struct stat &info) const;

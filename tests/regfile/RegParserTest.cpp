@@ -3,10 +3,10 @@
 #include "RegParser.h"
 
 #include "ERegSyntaxError.h"
-#include "Utf16Export.h"
 #include "KeyScanner.h"
 #include "RegDocument.h"
 #include "RegText.h"
+#include "Utf16Export.h"
 
 #include <gtest/gtest.h>
 #include <optional>
@@ -54,6 +54,8 @@ TEST(RegParser, DwordGrammar) {
         {"dword:", std::nullopt},
         {"dword:   ", std::nullopt},
         {"dword:000000001", std::nullopt},
+        {"dword:0000000g", std::nullopt},
+        {"dword:0000g000", std::nullopt},
         {"dword:0x1", std::nullopt},
         {"dword:-1", std::nullopt},
         {"dword:+1", std::nullopt},
@@ -100,6 +102,8 @@ TEST(RegParser, MalformedInputNamesFileAndLine) {
         {"unpaired surrogate", Utf16Export(head) + std::string("\x00\xD8\x41\x00", 4), 4,
          "surrogate"},
         {"NUL byte", head + "\"a\"=dword:1\0\r\n"s, 4, "NUL"},
+        {"NUL byte in a long line", head + "\"NumberOfCards\"=dword:00000001\0\r\n"s, 4, "NUL"},
+        {"CR in a long line", head + "\"NumberOfCards\"=dword:00000001\rx\r\n", 5, "neither"},
         {"binary",
          "\x7F"
          "ELF\x02\x01\x01",
@@ -109,9 +113,12 @@ TEST(RegParser, MalformedInputNamesFileAndLine) {
         {"header without ]", head + "[HKEY_LOCAL_MACHINE\\X\r\n", 4, "']'"},
         {"text after header", head + "[HKEY_LOCAL_MACHINE\\X] x\r\n", 4, "after the section"},
         {"doubled backslash", head + "[HKEY_LOCAL_MACHINE\\a\\\\b]\r\n", 4, "empty name"},
+        {"leading backslash", head + "[HKEY_LOCAL_MACHINE\\\\a]\r\n", 4, "empty name"},
+        {"trailing backslashes", head + "[HKEY_LOCAL_MACHINE\\a\\\\]\r\n", 4, "empty name"},
         {"name without quote", head + "\"a=dword:1\r\n", 4, "closing quote"},
         {"missing =", head + "\"a\" dword:1\r\n", 4, "'='"},
         {"string without quote", head + "\"a\"=\"text\r\n", 4, "closing quote"},
+        {"string ending in an escaped quote", head + "\"a\"=\"text\\\"\r\n", 4, "closing quote"},
         {"text after string", head + "\"a\"=\"text\" x\r\n", 4, "after the string"},
         {"text after -", head + "\"a\"=-1\r\n", 4, "after '-'"},
         {"unknown type", head + "\"a\"=str(2):x\r\n", 4, "unknown kind"},
