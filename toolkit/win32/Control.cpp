@@ -8,11 +8,15 @@ HINSTANCE Instance() {
     return ::GetModuleHandleW(nullptr);
 }
 
-std::string WindowText(HWND window) {
+std::wstring WideWindowText(HWND window) {
     const int length = ::GetWindowTextLengthW(window);
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), length + 1)));
-    return Utf8(text);
+    return text;
+}
+
+std::string WindowText(HWND window) {
+    return Utf8(WideWindowText(window));
 }
 
 TControl::TControl(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}

@@ -9,13 +9,11 @@ namespace tessaport {
 namespace {
 
 int CaptionWidth(HWND control, HFONT font) {
-    const int length = ::GetWindowTextLengthW(control);
-    std::wstring caption(static_cast<std::size_t>(length) + 1, L'\0');
-    ::GetWindowTextW(control, caption.data(), length + 1);
+    const std::wstring caption = WideWindowText(control);
     HDC context = ::GetDC(control);
     HGDIOBJ previous = ::SelectObject(context, font);
     SIZE size{};
-    ::GetTextExtentPoint32W(context, caption.c_str(), length, &size);
+    ::GetTextExtentPoint32W(context, caption.c_str(), static_cast<int>(caption.size()), &size);
     ::SelectObject(context, previous);
     ::ReleaseDC(control, context);
     return size.cx;

@@ -78,9 +78,7 @@ struct TForm::Impl {
     }
 };
 
-struct TApplication::Impl {
-    TForm *mainForm = nullptr;
-};
+struct TApplication::Impl {};
 
 // What the message loop does with one message: the dialog manager's keys (Tab, arrows) for the
 // window the message belongs to, otherwise the usual translation and dispatch.
@@ -90,6 +88,7 @@ void DispatchForWindow(const MSG &message);
 int Scaled(int design, UINT dpi);
 
 HINSTANCE Instance();
+std::wstring WideWindowText(HWND window);
 std::string WindowText(HWND window);
 
 // Creates a child control of the window from its description, last in the tab order, and lays
