@@ -49,6 +49,20 @@ bool WriteWholeFile(const std::string &path, const std::string &bytes) {
     return std::fclose(file.release()) == 0 && written;
 }
 
+// "; the import stopped there: A and B were not imported", for the providers after a failed save.
+std::string NotImported(const std::vector<ProviderSettings> &providers, std::size_t next) {
+    std::string names;
+    for (std::size_t i = next; i < providers.size(); ++i) {
+        names += i == next ? "" : (i + 1 == providers.size() ? " and " : ", ");
+        names += providers[i].provider;
+    }
+    if (names.empty()) {
+        return {};
+    }
+    return "; the import stopped there: " + names +
+           (providers.size() - next == 1 ? " was" : " were") + " not imported";
+}
+
 } // namespace
 
 int RunExport(const Invocation &invocation) {
@@ -100,10 +114,12 @@ int RunImport(const Invocation &invocation) {
                       " holds no Tessaport provider settings; nothing was imported");
         return kExitUsage;
     }
-    // Each provider is one save, as in the window.
+    // Each provider is one save, as in the window, in the catalogue's order. A failed save stops
+    // the import: the providers saved before it stay saved, those after it are left as they were.
     int status = kExitOk;
     SettingsStore store(SettingsStore::Access::Update);
-    for (const ProviderSettings &entry : providers) {
+    for (std::size_t i = 0; i < providers.size(); ++i) {
+        const ProviderSettings &entry = providers[i];
         try {
             const SettingsChange change = store.Update(entry.provider, entry.settings);
             std::cout << entry.provider << ": " << (change.changed ? "changed" : "unchanged")
@@ -117,7 +133,8 @@ int RunImport(const Invocation &invocation) {
             status = kExitUnconfirmed;
         } catch (const std::exception &failure) {
             FlushStandardOutput();
-            ReportFailure(entry.provider + ": " + FailureText(failure));
+            ReportFailure(entry.provider + ": " + FailureText(failure) +
+                          NotImported(providers, i + 1));
             return kExitFailed;
         }
     }

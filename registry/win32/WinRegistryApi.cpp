@@ -20,6 +20,18 @@ std::wstring WideName(const std::string &name, const std::string &what) {
     throw ERegistryError(what + ": " + SystemErrorText(static_cast<DWORD>(status)));
 }
 
+bool Found(LONG status, const std::string &what) {
+    switch (LookupOutcome(status)) {
+    case WinLookup::Present:
+        return true;
+    case WinLookup::Absent:
+        return false;
+    case WinLookup::Failed:
+        break;
+    }
+    RaiseSystemError(what, status);
+}
+
 std::string TypeName(DWORD type) {
     switch (type) {
     case REG_NONE:
@@ -44,6 +56,18 @@ std::string TypeName(DWORD type) {
 }
 
 } // namespace
+
+WinLookup LookupOutcome(LONG status) {
+    switch (status) {
+    case ERROR_SUCCESS:
+    case ERROR_ACCESS_DENIED:
+        return WinLookup::Present;
+    case ERROR_FILE_NOT_FOUND:
+        return WinLookup::Absent;
+    default:
+        return WinLookup::Failed;
+    }
+}
 
 REGSAM SettingsViewFlag() {
 #if defined(_WIN64) && !defined(TESSAPORT_REGISTRY_NATIVE_VIEW)
@@ -108,15 +132,7 @@ bool WinKeyExists(HKEY root, const std::string &path, REGSAM access, const std::
     const std::wstring widePath = WideName(path, what);
     WinKeyHandle key;
     const LONG status = ::RegOpenKeyExW(root, widePath.c_str(), 0, access, key.Receive());
-    switch (status) {
-    case ERROR_SUCCESS:
-    case ERROR_ACCESS_DENIED:
-        return true;
-    case ERROR_FILE_NOT_FOUND:
-        return false;
-    default:
-        RaiseSystemError(what, status);
-    }
+    return Found(status, what);
 }
 
 bool HasValue(HKEY key, const std::string &name, const std::string &where) {
@@ -124,13 +140,7 @@ bool HasValue(HKEY key, const std::string &name, const std::string &where) {
     const std::wstring wideName = WideName(name, what);
     const LONG status =
         ::RegQueryValueExW(key, wideName.c_str(), nullptr, nullptr, nullptr, nullptr);
-    if (status == ERROR_FILE_NOT_FOUND) {
-        return false;
-    }
-    if (status != ERROR_SUCCESS) {
-        RaiseSystemError(what, status);
-    }
-    return true;
+    return Found(status, what);
 }
 
 std::uint32_t QueryDword(HKEY key, const std::string &name, const std::string &where) {

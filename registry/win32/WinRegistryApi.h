@@ -19,6 +19,12 @@ HKEY PredefinedRootKey(RegRootKey root);
 // "HKEY_LOCAL_MACHINE" and so on, for messages.
 std::string PredefinedRootName(RegRootKey root);
 
+// What the status of a key's or a value's lookup says of it. Only a missing one is absent: a key
+// this user may not open is there all the same, and any other status is a failure, never taken
+// for "not configured".
+enum class WinLookup { Present, Absent, Failed };
+WinLookup LookupOutcome(LONG status);
+
 // `where` names the key in failure messages. All three raise ERegistryError carrying the
 // system's own error text.
 WinKeyHandle OpenWinKey(HKEY root, const std::string &path, REGSAM access, bool create,

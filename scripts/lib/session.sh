@@ -91,10 +91,18 @@ session_start_x() {
     session_window_manager=no
     if command -v xfwm4 >/dev/null; then
         session_start "$session_work/wm.log" xfwm4 --compositor=off
+        # Running once the window that the root names as the manager's names itself too, and the
+        # frame extents and window activation that the tests use are announced. A loaded machine
+        # may take a while.
         session_wm_running() {
-            xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
+            local check
+            check=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | sed -n 's/.*window id # //p')
+            [ -n "$check" ] &&
+                xprop -id "$check" _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "# $check\$" &&
+                xprop -root _NET_SUPPORTED 2>/dev/null |
+                grep _NET_FRAME_EXTENTS | grep -q _NET_ACTIVE_WINDOW
         }
-        session_wait_until 30 session_wm_running ||
+        session_wait_until 120 session_wm_running ||
             session_fail "xfwm4 did not start: $(cat "$session_work/wm.log")"
         # shellcheck disable=SC2034
         session_window_manager=yes

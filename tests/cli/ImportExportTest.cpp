@@ -36,6 +36,7 @@ TEST_F(ImportExport, AnExportImportsIntoAnotherHiveAndAgainChangesNothing) {
     ASSERT_EQ(exportRun.status, 0) << exportRun.err;
     EXPECT_EQ(exportRun.out, "");
     EXPECT_EQ(testing::RunTool("export").out, testing::ReadFile(exported));
+    EXPECT_EQ(testing::RunTool("export -").out, testing::ReadFile(exported));
 
     fs::remove(hive_);
     const testing::ToolOutcome first = testing::RunTool("import " + Quoted(exported));
@@ -75,6 +76,7 @@ struct ImportCase {
     int status;
     std::string adlink; // get Adlink afterwards; empty: the hive is as it was
     std::string err;    // part of standard error
+    std::string hive;   // the hive before; empty: both providers set to 7 7 7
 };
 
 TEST_F(ImportExport, ImportTakesWindowsExportsAndRefusesABadFileWhole) {
@@ -86,22 +88,35 @@ TEST_F(ImportExport, ImportTakesWindowsExportsAndRefusesABadFileWhole) {
         {"UTF-16 export of the 32-bit view",
          "\xFF\xFE" + Utf8ToUtf16Le("Windows Registry Editor Version 5.00\r\n\r\n" + keys +
                                     "Adlink]\r\n" + values + "\r\n"),
-         0, kSettings123, ""},
+         0, kSettings123, "", ""},
         {"a bad value after a good provider",
          "REGEDIT4\r\n\r\n" + keys + "Adlink]\r\n" + values + keys + "Advantech]\r\n" + values +
              "\"PIIBeginAddress\"=dword:00000032\r\n",
          2, "",
          "line 11: " + keys +
              "Advantech]: value \"PIIBeginAddress\" is 50, outside 0 to 49; "
-             "nothing was imported"},
+             "nothing was imported",
+         ""},
         {"no provider", "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Other]\r\n", 2, "",
-         "holds no Tessaport provider settings"},
-        {"not a .reg file", "NumberOfCards=1\n", 2, "", "nothing was imported"},
+         "holds no Tessaport provider settings", ""},
+        {"not a .reg file", "NumberOfCards=1\n", 2, "", "nothing was imported", ""},
+        // Advantech's key cannot be added after Adlink's value cut off at the end of the hive,
+        // while Adlink's own values could still be written.
+        {"a failed save stops the import",
+         "REGEDIT4\r\n\r\n" + keys + "Advantech]\r\n" + values + keys + "Adlink]\r\n" + values, 1,
+         "", "; the import stopped there: Adlink was not imported",
+         "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Korvanta\\Tessaport\\Adlink]"
+         "\n\"NumberOfCards\"=dword:7\n\"PIIBeginAddress\"=dword:7\n"
+         "\"PIQBeginAddress\"=dword:7\n\"x\"=hex:01,\\"},
     };
     for (const ImportCase &c : cases) {
         SCOPED_TRACE(c.label);
-        ASSERT_EQ(testing::RunTool("set Adlink 7 7 7").status, 0);
-        ASSERT_EQ(testing::RunTool("set Advantech 7 7 7").status, 0);
+        if (c.hive.empty()) {
+            ASSERT_EQ(testing::RunTool("set Adlink 7 7 7").status, 0);
+            ASSERT_EQ(testing::RunTool("set Advantech 7 7 7").status, 0);
+        } else {
+            testing::WriteFile(hive_, c.hive);
+        }
         const std::optional<std::string> before = testing::ReadFile(hive_);
         const fs::path file = File("import.reg");
         testing::WriteFile(file, c.file);

@@ -123,6 +123,7 @@ TEST(RegParser, MalformedInputNamesFileAndLine) {
         {"text after -", head + "\"a\"=-1\r\n", 4, "after '-'"},
         {"unknown type", head + "\"a\"=str(2):x\r\n", 4, "unknown kind"},
         {"bad hex type", head + "\"a\"=hex(4x):00\r\n", 4, "hex(N)"},
+        {"hex type without digits", head + "\"a\"=hex():00\r\n", 4, "hex(N)"},
         {"three-digit byte", head + "\"a\"=hex:100\r\n", 4, "two digits"},
         {"missing comma", head + "\"a\"=hex:01 02\r\n", 4, "invalid hex"},
         {"empty byte", head + "\"a\"=hex:01,,02\r\n", 4, "invalid hex"},

@@ -10,7 +10,9 @@
 #include <array>
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 #include <windows.h>
 
@@ -134,6 +136,22 @@ TEST(WindowsConcurrentSaves, AWriterThatWaitsTooLongStopsAndSaysWhy) {
               std::string::npos)
         << message;
     EXPECT_EQ(SettingsStore::ReadDriverSettings("Advantech"), (DriverSettings{7, 7, 7}));
+}
+
+// A writer that ended during its turn, as a program killed mid-save, leaves the mutex abandoned:
+// the next save takes the turn over at once rather than failing. The holder outlives its thread
+// so that the mutex stays open, as it does while any other program has it open.
+TEST(WindowsConcurrentSaves, ASaveTakesOverTheTurnOfAWriterThatEndedDuringIt) {
+    testing::ScratchRegistry scratch;
+    SettingsStore::WriteDriverSettings("Advantech", {7, 7, 7});
+    std::optional<TRegistry> holder;
+    std::thread([&holder] {
+        holder.emplace(kKeyAllAccess);
+        holder->RootKey(kHKeyLocalMachine);
+        EXPECT_TRUE(holder->OpenKey(SettingsStore::KeyPathFor("Advantech"), false));
+    }).join();
+    EXPECT_NO_THROW(SettingsStore::WriteDriverSettings("Advantech", {1, 2, 3}));
+    EXPECT_EQ(SettingsStore::ReadDriverSettings("Advantech"), (DriverSettings{1, 2, 3}));
 }
 
 } // namespace

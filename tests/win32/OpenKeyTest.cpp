@@ -3,8 +3,10 @@
 #include "RawRegistry.h"
 #include "ScratchRegistry.h"
 #include "TRegistry.h"
+#include "WinRegistryApi.h"
 
 #include <gtest/gtest.h>
+#include <utility>
 
 namespace tessaport {
 namespace {
@@ -88,6 +90,19 @@ TEST(WindowsOpenKey, TheKeyIsOpenedWithTheRequestedAccessOnly) {
             << failure.what();
     }
     EXPECT_EQ(scratch.Dword(kAdvantechKey, "NumberOfCards"), 4u);
+}
+
+// Wine does not check a key's permissions, so the statuses are given here rather than caused.
+TEST(WindowsOpenKey, OnlyAMissingKeyOrValueCountsAsNotConfigured) {
+    const std::pair<LONG, WinLookup> cases[] = {
+        {ERROR_SUCCESS, WinLookup::Present},          {ERROR_ACCESS_DENIED, WinLookup::Present},
+        {ERROR_FILE_NOT_FOUND, WinLookup::Absent},    {ERROR_PATH_NOT_FOUND, WinLookup::Failed},
+        {ERROR_KEY_DELETED, WinLookup::Failed},       {ERROR_BADKEY, WinLookup::Failed},
+        {ERROR_NOT_ENOUGH_MEMORY, WinLookup::Failed}, {ERROR_INVALID_HANDLE, WinLookup::Failed},
+    };
+    for (const auto &[status, outcome] : cases) {
+        EXPECT_EQ(LookupOutcome(status), outcome) << "status " << status;
+    }
 }
 
 } // namespace

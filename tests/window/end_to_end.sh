@@ -28,7 +28,7 @@ app=${session_groups[-1]}
 
 visible_windows() { xdotool search --onlyvisible --name "^$title\$" 2>/dev/null || true; }
 main_window() { wid=$(visible_windows | head -n1) && [ -n "$wid" ]; }
-session_wait_until 60 main_window || session_fail "the window did not appear"
+session_wait_until 120 main_window || session_fail "the window did not appear"
 
 # --- What the X server and the window manager see.
 [ "$(xdotool getwindowname "$wid")" = "$title" ] || session_fail "caption is $(xdotool getwindowname "$wid")"
@@ -55,7 +55,8 @@ frame_at_designed_place() {
     fi
     [ "$frame_left,$frame_top" = "192,114" ]
 }
-session_wait_until 30 frame_at_designed_place ||
+# The window manager frames the window in its own time: room for a loaded machine.
+session_wait_until 120 frame_at_designed_place ||
     session_fail "frame's top-left corner is at $frame_left,$frame_top, not 192,114"
 [ "${width}x$height" = "435x316" ] || session_fail "client area is ${width}x$height, not 435x316"
 
@@ -97,7 +98,7 @@ window_has_focus() { [ "$(xdotool getwindowfocus -f 2>/dev/null)" = "$wid" ]; }
 repeat() { local n=$1 key=$2 out=(); for ((i = 0; i < n; i++)); do out+=("$key"); done; echo "${out[@]}"; }
 
 if [ $session_window_manager = yes ]; then
-    timeout 30 xdotool windowactivate --sync "$wid"
+    timeout 120 xdotool windowactivate --sync "$wid"
 fi
 
 # Save with empty lists is refused with a message box titled with the application's name.

@@ -21,14 +21,19 @@ ink_heights() {
     QT_SCALE_FACTOR=$factor session_start "$session_work/app-$factor.log" "$program"
     local app=${session_groups[-1]}
     shown() { wid=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n1) && [ -n "$wid" ]; }
-    session_wait_until 60 shown || session_fail "the window did not appear at scale $factor"
-    # Painted once it has its full size.
-    local size
+    session_wait_until 120 shown || session_fail "the window did not appear at scale $factor"
+    # Painted once it has its full size and two pictures in a row show the same pixels.
+    local size last=''
     size=$(awk -v f="$factor" 'BEGIN { printf "%dx%d", 435 * f + 0.5, 316 * f + 0.5 }')
-    painted() { [ "$(import -window "$wid" "$shot" 2>/dev/null && identify -format %wx%h "$shot")" = "$size" ]; }
-    session_wait_until 30 painted || session_fail "no ${size} window at scale $factor"
-    sleep 0.5
-    import -window "$wid" "$shot"
+    painted() {
+        local now
+        now=$(import -window "$wid" "$shot" 2>/dev/null && identify -format '%wx%h %#' "$shot") ||
+            return 1
+        [ "$now" = "$last" ] && [ "${now%% *}" = "$size" ] && return 0
+        last=$now
+        return 1
+    }
+    session_wait_until 120 painted || session_fail "no ${size} window at scale $factor"
     local label left top width height
     for label in "${labels[@]}"; do
         read -r _ left top width height <<<"$label"
@@ -37,12 +42,18 @@ ink_heights() {
             'BEGIN { printf "%dx%d+%d+%d", (w + 20) * f, h * f, (l - 20) * f, t * f }')" +repage \
             -threshold 50% -negate -trim -format '%h\n' info:
     done
+    # Gone before the next one starts, whose window would otherwise be taken for this one.
     kill -TERM -- "-$app" 2>/dev/null || true
+    wait "$app" 2>/dev/null || true
 }
 
-mapfile -t at_one < <(ink_heights 1)
+# Run here rather than in a subshell, so that a failure ends the script and its cleanup stops
+# the program.
+ink_heights 1 >"$session_work/heights-1"
+mapfile -t at_one <"$session_work/heights-1"
 for factor in 1.5 2; do
-    mapfile -t scaled < <(ink_heights "$factor")
+    ink_heights "$factor" >"$session_work/heights-$factor"
+    mapfile -t scaled <"$session_work/heights-$factor"
     for i in "${!labels[@]}"; do
         expected=$(awk -v h="${at_one[i]}" -v f="$factor" 'BEGIN { printf "%d", h * f + 0.5 }')
         difference=$((scaled[i] - expected))
