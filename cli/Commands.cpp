@@ -43,6 +43,7 @@ int RunGet(const Invocation &invocation) {
         const ProviderRead read = store.Read(provider);
         const int readStatus = ExitStatusOf(read);
         status = WorseExitStatus(status, readStatus);
+        ReportWarnings(provider, read.warnings);
         if (invocation.json) {
             nlohmann::ordered_json &entry = document[provider];
             entry["status"] = StatusWord(readStatus);
@@ -51,6 +52,7 @@ int RunGet(const Invocation &invocation) {
             } else {
                 entry["message"] = read.message;
             }
+            AddWarnings(entry, read.warnings);
         } else if (readStatus != kExitOk) {
             ReportFailure(invocation.everyProvider ? provider + ": " + read.message : read.message);
         } else {
@@ -69,6 +71,7 @@ int RunGet(const Invocation &invocation) {
 
 int RunSet(const Invocation &invocation) {
     const std::string &provider = invocation.providers.front();
+    const SettingsWarnings warnings;
     SettingsChange change;
     try {
         SettingsStore store(invocation.check ? SettingsStore::Access::Read
@@ -80,16 +83,19 @@ int RunSet(const Invocation &invocation) {
     } catch (const std::exception &failure) {
         const bool unconfirmed = dynamic_cast<const ESettingsSavedUnconfirmed *>(&failure);
         const int status = unconfirmed ? kExitUnconfirmed : kExitFailed;
+        ReportWarnings(provider, warnings.Notices());
         if (!invocation.json) {
             ReportFailure(FailureText(failure));
             return status;
         }
-        PrintJson({{provider,
-                    {{"status", unconfirmed ? "changed, unconfirmed" : "failed"},
-                     {"message", FailureText(failure)}}}});
+        nlohmann::ordered_json entry{{"status", unconfirmed ? "changed, unconfirmed" : "failed"},
+                                     {"message", FailureText(failure)}};
+        AddWarnings(entry, warnings.Notices());
+        PrintJson({{provider, entry}});
         FlushStandardOutput();
         return status;
     }
+    ReportWarnings(provider, warnings.Notices());
     const std::string_view word = !change.changed    ? "unchanged"
                                   : invocation.check ? "would change"
                                                      : "changed";
@@ -102,6 +108,7 @@ int RunSet(const Invocation &invocation) {
             previous[name] = change.previous[i] ? nlohmann::ordered_json(*change.previous[i])
                                                 : nlohmann::ordered_json(nullptr);
         }
+        AddWarnings(entry, warnings.Notices());
         PrintJson({{provider, entry}});
     } else {
         std::cout << word << "\n";

@@ -3,51 +3,11 @@
 #include "ExitStatus.h"
 #include "Output.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <iostream>
-#include <memory>
 #include <new>
-#include <optional>
 
 namespace tessaport {
 namespace {
-
-using FileHandle = std::unique_ptr<std::FILE, decltype(&std::fclose)>;
-
-std::string SystemReason() {
-    return errno != 0 ? std::string(": ") + std::strerror(errno) : std::string();
-}
-
-std::optional<std::string> ReadWholeFile(const std::string &path) {
-    errno = 0;
-    const FileHandle file(std::fopen(path.c_str(), "rb"), &std::fclose);
-    if (!file) {
-        return std::nullopt;
-    }
-    std::string bytes;
-    char buffer[1 << 16];
-    std::size_t count = 0;
-    while ((count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
-        bytes.append(buffer, count);
-    }
-    if (std::ferror(file.get()) != 0) {
-        return std::nullopt;
-    }
-    return bytes;
-}
-
-bool WriteWholeFile(const std::string &path, const std::string &bytes) {
-    errno = 0;
-    FileHandle file(std::fopen(path.c_str(), "wb"), &std::fclose);
-    if (!file) {
-        return false;
-    }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-    // The close reports what the writes left in the buffer.
-    return std::fclose(file.release()) == 0 && written;
-}
 
 // "; the import stopped there: A and B were not imported", for the providers after a failed save.
 std::string NotImported(const std::vector<ProviderSettings> &providers, std::size_t next) {
@@ -70,6 +30,7 @@ int RunExport(const Invocation &invocation) {
     SettingsStore store(SettingsStore::Access::Read);
     for (std::string_view provider : ProviderCatalogue) {
         const ProviderRead read = store.Read(std::string(provider));
+        ReportWarnings(read.provider, read.warnings);
         if (read.outcome == ProviderRead::Outcome::Failed) {
             ReportFailure(read.provider + ": " + read.message + "; nothing was exported");
             return kExitFailed;
@@ -84,30 +45,33 @@ int RunExport(const Invocation &invocation) {
         ReportFailure("no provider is configured; nothing was exported");
         return kExitNotConfigured;
     }
-    const std::string text = SettingsStore::Export(configured);
     if (invocation.file.empty() || invocation.file == "-") {
-        std::cout << text;
+        std::cout << SettingsStore::Export(configured);
         return FlushStandardOutput();
     }
-    if (!WriteWholeFile(invocation.file, text)) {
-        ReportFailure("cannot write " + invocation.file + SystemReason());
+    try {
+        SettingsStore::ExportTo(invocation.file, configured);
+    } catch (const std::bad_alloc &) {
+        throw;
+    } catch (const std::exception &failure) {
+        ReportFailure(std::string(failure.what()) + "; nothing was exported");
         return kExitFailed;
     }
     return kExitOk;
 }
 
 int RunImport(const Invocation &invocation) {
-    const std::optional<std::string> bytes = ReadWholeFile(invocation.file);
-    if (!bytes) {
-        ReportFailure("cannot read " + invocation.file + SystemReason());
-        return kExitFailed;
-    }
     std::vector<ProviderSettings> providers;
     try {
-        providers = SettingsStore::Import(*bytes, invocation.file);
+        providers = SettingsStore::ImportFrom(invocation.file);
     } catch (const ESettingsFileError &failure) {
         ReportFailure(std::string(failure.what()) + "; nothing was imported");
         return kExitUsage;
+    } catch (const std::bad_alloc &) {
+        throw;
+    } catch (const std::exception &failure) {
+        ReportFailure(std::string(failure.what()) + "; nothing was imported");
+        return kExitFailed;
     }
     if (providers.empty()) {
         ReportFailure(invocation.file +
@@ -120,8 +84,10 @@ int RunImport(const Invocation &invocation) {
     SettingsStore store(SettingsStore::Access::Update);
     for (std::size_t i = 0; i < providers.size(); ++i) {
         const ProviderSettings &entry = providers[i];
+        const SettingsWarnings warnings;
         try {
             const SettingsChange change = store.Update(entry.provider, entry.settings);
+            ReportWarnings(entry.provider, warnings.Notices());
             std::cout << entry.provider << ": " << (change.changed ? "changed" : "unchanged")
                       << "\n";
         } catch (const std::bad_alloc &) {
@@ -129,10 +95,12 @@ int RunImport(const Invocation &invocation) {
         } catch (const ESettingsSavedUnconfirmed &failure) {
             // In place: the next provider is still worth saving.
             FlushStandardOutput();
+            ReportWarnings(entry.provider, warnings.Notices());
             ReportFailure(entry.provider + ": " + FailureText(failure));
             status = kExitUnconfirmed;
         } catch (const std::exception &failure) {
             FlushStandardOutput();
+            ReportWarnings(entry.provider, warnings.Notices());
             ReportFailure(entry.provider + ": " + FailureText(failure) +
                           NotImported(providers, i + 1));
             return kExitFailed;

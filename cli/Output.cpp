@@ -37,6 +37,22 @@ int ExitStatusOf(const ProviderRead &read) {
     return kExitFailed;
 }
 
+void ReportWarnings(const std::string &provider, const std::vector<std::string> &warnings) {
+    for (const std::string &warning : warnings) {
+        std::cerr << kProgram << ": warning: " << provider << ": " << warning << "\n";
+    }
+}
+
+void AddWarnings(nlohmann::ordered_json &object, const std::vector<std::string> &warnings) {
+    std::string text;
+    for (const std::string &warning : warnings) {
+        text += (text.empty() ? "" : "; ") + warning;
+    }
+    if (!text.empty()) {
+        object["warning"] = text;
+    }
+}
+
 void AddSettings(nlohmann::ordered_json &object, const DriverSettings &settings) {
     for (const SettingField &field : SettingFields) {
         object[std::string(field.valueName)] = settings.*field.member;

@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace tessaport {
 
@@ -20,6 +21,11 @@ int FlushStandardOutput();
 
 // kExitOk, kExitNotConfigured or kExitFailed.
 int ExitStatusOf(const ProviderRead &read);
+
+// "tessaport-reg: warning: PROVIDER: TEXT" on standard error for each warning.
+void ReportWarnings(const std::string &provider, const std::vector<std::string> &warnings);
+// The warnings as the member "warning" of `object`, when there are any.
+void AddWarnings(nlohmann::ordered_json &object, const std::vector<std::string> &warnings);
 
 // The three values as JSON members of `object`, named as in the registry.
 void AddSettings(nlohmann::ordered_json &object, const DriverSettings &settings);

@@ -44,7 +44,8 @@ void PrintHelp(std::ostream &out) {
            "                             Wow6432Node); one line \"PROVIDER: changed\" or\n"
            "                             \"PROVIDER: unchanged\" each. A bad value in it\n"
            "                             refuses the whole file; a failed save stops\n"
-           "                             there, keeping the providers saved before it\n\n"
+           "                             there, keeping the providers saved before it.\n"
+           "                             FILE - reads standard input\n\n"
            "options:\n"
            "  --json    get, set: print one JSON object holding an object per provider:\n"
            "            \"status\", the three values, or \"message\" for a failure\n"
@@ -66,7 +67,7 @@ void PrintHelp(std::ostream &out) {
            "     not printed (the reason is printed)\n"
         << "  " << kExitUsage
         << "  usage error, or a value outside its list (in a file to import too:\n"
-           "     nothing is imported)\n"
+           "     nothing is imported), or a file to import over 256 MiB\n"
         << "  " << kExitNotConfigured
         << "  get, export: not configured (a provider's key or one of its values\n"
            "     is missing)\n"

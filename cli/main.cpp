@@ -12,7 +12,11 @@
 #include <string>
 #include <vector>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include "WinConsole.h"
+
+#include <optional>
+#else
 #include <fcntl.h>
 #include <unistd.h>
 #endif
@@ -59,20 +63,39 @@ int Run(const std::vector<std::string> &args) {
     return kExitFailed;
 }
 
+#ifndef _WIN32
 // A standard stream that was closed must not be reused by the next file opened, such as the
 // hive's temporary file: it is filled with /dev/null, opened for reading, so that writing to the
 // stream still fails and is reported.
 void OccupyClosedStandardStreams() {
-#ifndef _WIN32
     for (int fd = 0; fd <= 2; ++fd) {
         if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
             ::open("/dev/null", O_RDONLY);
         }
     }
-#endif
 }
+#endif
 
 } // namespace
+
+#ifdef _WIN32
+
+// UTF-16, so that a name outside the ANSI code page reaches us as it is, not as a look-alike.
+int wmain(int argc, wchar_t **argv) {
+    const WinConsole console;
+    const std::optional<std::vector<std::string>> args = WinConsole::Arguments(argc, argv);
+    if (!args) {
+        return UsageError("an argument is not valid Unicode text");
+    }
+    try {
+        return Run(*args);
+    } catch (const std::exception &failure) {
+        ReportFailure(FailureText(failure));
+        return kExitFailed;
+    }
+}
+
+#else
 
 int main(int argc, char **argv) {
     OccupyClosedStandardStreams();
@@ -83,3 +106,5 @@ int main(int argc, char **argv) {
         return kExitFailed;
     }
 }
+
+#endif

@@ -187,6 +187,30 @@ check_windows_statuses() {
     grep -q '^usage: tessaport-reg get' <<<"$(run_wine "$reg_exe" '/?')"
 }
 
+# A name outside the ANSI code page names that file: tessaport-reg.exe writes and reads it, never
+# the look-alike with "O" for "Ω" beside it, and prints the name as it is.
+check_unicode_file_names() {
+    local dir=$scratch/unicode out
+    mkdir -p "$dir"
+    printf 'look-alike\r\n' >"$dir/Oexport.reg"
+    # Importing this one instead would fail: 99 cards is outside the list.
+    printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Korvanta\\Tessaport\\Adlink]\r\n%s\r\n' \
+        '"NumberOfCards"=dword:63' >"$dir/Omega.reg"
+    run_wine "$reg_exe" set Adlink 4 5 6 >/dev/null || return 1
+    LC_ALL=C.UTF-8 run_wine "$reg_exe" export "$(windows_path "$dir/Ωexport.reg")" || return 1
+    expect_equal "the look-alike after the export" look-alike "$(tr -d '\r' <"$dir/Oexport.reg")" ||
+        return 1
+    grep -q 'Tessaport\\Adlink' "$dir/Ωexport.reg" || { echo "Ωexport.reg: not written" >&2; return 1; }
+    mv "$dir/Ωexport.reg" "$dir/Ωmega.reg"
+    expect_equal "import of Ωmega.reg" "Adlink: unchanged" \
+        "$(LC_ALL=C.UTF-8 run_wine "$reg_exe" import "$(windows_path "$dir/Ωmega.reg")")" || return 1
+    # On a console (a terminal, through Wine's), the message names the file as it is.
+    out=$(LC_ALL=C.UTF-8 timeout 120 script -qec "$(printf '%q ' "$wine" "$reg_exe" import \
+        "$(windows_path "$dir/Ωmissing.reg")")" /dev/null </dev/null) &&
+        { echo "import of a missing file succeeded" >&2; return 1; }
+    grep -qF 'Ωmissing.reg: cannot read it' <<<"$out" || { echo "$out" >&2; return 1; }
+}
+
 # The keys our programs create outlive the registry's server: Wine writes out only keys that are
 # not volatile when it ends.
 check_settings_survive_a_restart() {
@@ -206,7 +230,7 @@ interop_total=0
 interop_failed=0
 for check in check_linux_hive_imports check_windows_export_reads check_edited_export_imports \
     check_linux_export_imports check_windows_exports_import check_windows_statuses \
-    check_settings_survive_a_restart; do
+    check_unicode_file_names check_settings_survive_a_restart; do
     interop_total=$((interop_total + 1))
     if "$check"; then
         echo "interop: ${check#check_} ... Passed"

@@ -111,7 +111,8 @@ SettingsStore::SettingsStore(Access access)
 SettingsStore::~SettingsStore() = default;
 
 ProviderRead SettingsStore::Read(const std::string &provider) {
-    ProviderRead read{provider, ProviderRead::Outcome::Failed, {}, {}};
+    const SettingsWarnings warnings;
+    ProviderRead read{provider, ProviderRead::Outcome::Failed, {}, {}, {}};
     try {
         if (!OpenToRead(*registry_, provider)) {
             throw ESettingsNotConfigured("Registry Not Found!!", registry_->OpenFailure());
@@ -131,10 +132,11 @@ ProviderRead SettingsStore::Read(const std::string &provider) {
     } catch (const std::bad_alloc &) {
         throw;
     } catch (const ESettingsNotConfigured &failure) {
-        read = {provider, ProviderRead::Outcome::NotConfigured, {}, FailureText(failure)};
+        read = {provider, ProviderRead::Outcome::NotConfigured, {}, FailureText(failure), {}};
     } catch (const std::exception &failure) {
-        read = {provider, ProviderRead::Outcome::Failed, {}, FailureText(failure)};
+        read = {provider, ProviderRead::Outcome::Failed, {}, FailureText(failure), {}};
     }
+    read.warnings = warnings.Notices();
     return read;
 }
 

@@ -2,6 +2,7 @@
 
 #include "DriverSettings.h"
 #include "ESettingsError.h"
+#include "RegistryNotices.h"
 
 #include <array>
 #include <cstdint>
@@ -14,6 +15,11 @@
 namespace tessaport {
 
 class TRegistry;
+
+// Warnings met while the settings are read or written that are no failure (a save another of
+// our programs may have left part-done), collected while an object of it lives. The
+// command-line tool prints them; the window has none alive and says nothing.
+using SettingsWarnings = RegistryNotices;
 
 struct ProviderSettings {
     std::string provider; // the catalogue's spelling
@@ -30,6 +36,7 @@ struct ProviderRead {
     Outcome outcome = Outcome::Failed;
     DriverSettings settings;
     std::string message; // FailureText of what failed
+    std::vector<std::string> warnings;
 };
 
 // A provider's values as stored before an update, in SettingFields order: nullopt where a value
@@ -91,6 +98,12 @@ public:
     // Raises ESettingsFileError when any of the three values of a provider key is not a DWORD
     // within its list, or is missing, and when the file does not parse.
     static std::vector<ProviderSettings> Import(std::string_view bytes, const std::string &source);
+    // Export written to the file `path` as the registry writes its own, and Import of the file
+    // `path` ("-": standard input), read no further than a .reg file may be long. Raise
+    // ESettingsFileError for a file too long as for one that cannot be imported, and the
+    // registry's own failure, naming the file, for one that cannot be written or read.
+    static void ExportTo(const std::string &path, const std::vector<ProviderSettings> &providers);
+    static std::vector<ProviderSettings> ImportFrom(const std::string &path);
 
 private:
     std::unique_ptr<TRegistry> registry_;

@@ -1,6 +1,8 @@
 // The providers' settings as .reg files.
+#include "EFileTooLarge.h"
 #include "ERegSyntaxError.h"
 #include "ESettingsError.h"
+#include "ExchangeFile.h"
 #include "RegKeyPath.h"
 #include "RegNames.h"
 #include "RegParser.h"
@@ -170,6 +172,21 @@ std::vector<ProviderSettings> SettingsStore::Import(std::string_view bytes,
         // A file that is not understood whole is not imported at all.
         throw ESettingsFileError(failure.what());
     }
+}
+
+void SettingsStore::ExportTo(const std::string &path,
+                             const std::vector<ProviderSettings> &providers) {
+    ExchangeFile::Write(path, Export(providers));
+}
+
+std::vector<ProviderSettings> SettingsStore::ImportFrom(const std::string &path) {
+    std::string bytes;
+    try {
+        bytes = ExchangeFile::Read(path, RegText::kMaxFileBytes);
+    } catch (const EFileTooLarge &failure) {
+        throw ESettingsFileError(failure.what());
+    }
+    return Import(bytes, path == ExchangeFile::kStandardInput ? "standard input" : path);
 }
 
 } // namespace tessaport

@@ -3,7 +3,9 @@
 #include "ERegistryError.h"
 #include "ERegistryUnconfirmedWrite.h"
 #include "FileDescriptor.h"
+#include "FileKind.h"
 #include "FileRights.h"
+#include "FolderSync.h"
 #include "HiveLock.h"
 #include "RegText.h"
 #include "SystemError.h"
@@ -11,6 +13,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -41,27 +44,6 @@ bool Accessible(int folder, const char *name, int mode, const std::string &shown
     ThrowSystemError(shown, "check access", errno);
 }
 
-std::string ParentFolder(const std::string &path) {
-    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
-    return parent.empty() ? std::string(".") : parent.string();
-}
-
-// The held folder opened for reading, as fsync and listing need; no name is looked up again.
-FileDescriptor OpenForReading(int folder) {
-    return FileDescriptor(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-}
-
-void SyncFolder(int folder, const std::string &shown) {
-    const FileDescriptor fd = OpenForReading(folder);
-    if (!fd.IsOpen()) {
-        ThrowSystemError(shown, "open the folder to sync it", errno);
-    }
-    // Some file systems cannot sync a folder; that is not an error of ours.
-    if (::fsync(fd.Get()) != 0 && errno != EINVAL) {
-        ThrowSystemError(shown, "sync the folder", errno);
-    }
-}
-
 struct DirCloser {
     void operator()(DIR *dir) const { ::closedir(dir); }
 };
@@ -84,19 +66,7 @@ HivePath &FileHive::Resolve() const {
 }
 
 void FileHive::CheckKind(const struct stat &info) const {
-    const char *kind = nullptr;
-    if (S_ISDIR(info.st_mode)) {
-        kind = "a folder";
-    } else if (S_ISFIFO(info.st_mode)) {
-        kind = "a FIFO";
-    } else if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode)) {
-        kind = "a device";
-    } else if (S_ISSOCK(info.st_mode)) {
-        kind = "a socket";
-    } else if (!S_ISREG(info.st_mode)) {
-        kind = "not a regular file";
-    }
-    if (kind != nullptr) {
+    if (const char *kind = NonRegularKind(info.st_mode)) {
         throw ERegistryError(path_ + ": is " + std::string(kind) +
                              ", not a registry file; nothing was read or written");
     }
@@ -124,7 +94,7 @@ bool FileHive::MayWrite() const {
         return folderWritable && !target.blocked;
     }
     // The rename needs the folder; the lock file must be openable when another user made it.
-    const std::string lock = target.name + ".lock";
+    const std::string lock = HiveLock::NameFor(target.name);
     struct stat lockInfo {};
     const bool lockExists =
         ::fstatat(target.folder.Get(), lock.c_str(), &lockInfo, AT_SYMLINK_NOFOLLOW) == 0;
@@ -132,6 +102,18 @@ bool FileHive::MayWrite() const {
            folderWritable &&
            (!lockExists ||
             Accessible(target.folder.Get(), lock.c_str(), R_OK, target.path + ".lock"));
+}
+
+std::string FileHive::LockRefusal() const {
+    const HivePath &target = Resolve();
+    const std::string lock = HiveLock::NameFor(target.name);
+    struct stat info {};
+    if (target.state != HiveState::Present ||
+        ::fstatat(target.folder.Get(), lock.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+        Accessible(target.folder.Get(), lock.c_str(), R_OK, target.path + ".lock")) {
+        return {};
+    }
+    return HiveLock::NarrowLockAdvice(target.path + ".lock");
 }
 
 std::optional<FileBytes> FileHive::Read() const {
@@ -227,6 +209,7 @@ FileHive::Writer::Writer(const FileHive &hive) : hive_(hive) {
     if (target.state == HiveState::Denied) {
         ThrowSystemError(hive.path_, "reach it", EACCES);
     }
+    hive.CheckNameLeavesRoom(target);
     if (!target.missingFolders.empty()) {
         hive.CreateFolders(target);
     }
@@ -352,6 +335,13 @@ void FileHive::GiveNewFileRights(TempFile &temp, const struct stat &folderInfo) 
 // Each folder made is synced through its parent, so that a power cut cannot lose it and the
 // file made in it.
 void FileHive::CreateFolders(HivePath &target) const {
+    // The system finds nothing at such a path, so reads find no file: a write must not create
+    // the folder and then climb out of it to a file the reads never saw.
+    const auto &missing = target.missingFolders;
+    if (target.name == ".." || std::find(missing.begin(), missing.end(), "..") != missing.end()) {
+        throw ERegistryError(path_ + ": cannot create it: \"..\" follows a folder that does not "
+                                     "exist, so the path names no file; nothing was written");
+    }
     std::string shown = ParentFolder(target.path);
     for (std::size_t i = target.missingFolders.size(); i > 0; --i) {
         shown = ParentFolder(shown);
@@ -377,8 +367,27 @@ void FileHive::CreateFolders(HivePath &target) const {
     target.missingFolders.clear();
 }
 
+// A save makes its new file beside the old one under a longer name: a name that leaves no room
+// for it is refused here, before anything is made, rather than after the lock file.
+void FileHive::CheckNameLeavesRoom(const HivePath &target) const {
+    long longest = ::fpathconf(target.folder.Get(), _PC_NAME_MAX);
+    if (longest <= 0) {
+        longest = NAME_MAX;
+    }
+    const std::size_t needed = TempFile::NameLength(target.name);
+    if (needed > static_cast<std::size_t>(longest)) {
+        throw ERegistryError(path_ +
+                             ": the file's name is too long to save: a save makes a "
+                             "new file beside it with a name " +
+                             std::to_string(needed - target.name.size()) +
+                             " bytes longer, and this folder takes names of at most " +
+                             std::to_string(longest) + " bytes; nothing was written");
+    }
+}
+
 void FileHive::RemoveStaleTempFiles(const HivePath &target) const {
     const std::string stem = TempFile::PrefixFor(target.name);
+    const std::string lockStem = TempFile::PrefixFor(HiveLock::NameFor(target.name));
     FileDescriptor listing = OpenForReading(target.folder.Get());
     if (!listing.IsOpen()) {
         return;
@@ -390,7 +399,8 @@ void FileHive::RemoveStaleTempFiles(const HivePath &target) const {
     listing.Release();
     // Under the lock no writer is busy, so whatever matches was left by a crash.
     while (const dirent *entry = ::readdir(dir.get())) {
-        if (std::string_view(entry->d_name).starts_with(stem)) {
+        const std::string_view name(entry->d_name);
+        if (name.starts_with(stem) || name.starts_with(lockStem)) {
             ::unlinkat(::dirfd(dir.get()), entry->d_name, 0);
         }
     }

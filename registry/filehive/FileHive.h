@@ -70,6 +70,8 @@ public:
     bool MayRead() const;
     // Whether this process could replace the file, or create it and its folders.
     bool MayWrite() const;
+    // Why MayWrite is false when it is the lock file's fault, saying what fixes it; else empty.
+    std::string LockRefusal() const;
     // The bytes, or nullopt when there is no file. Takes no lock: writers rename.
     std::optional<FileBytes> Read() const;
     // Reads the file under the lock, applies `edit` and replaces the file with the result, as
@@ -87,6 +89,7 @@ private:
     std::optional<FileBytes> ReadFrom(int fd, const struct stat &info) const;
     bool Holds(int fd, const struct stat &info, std::string_view expected) const;
     struct stat FolderInfo(const HivePath &target) const;
+    void CheckNameLeavesRoom(const HivePath &target) const;
     void CreateFolders(HivePath &target) const;
     void GiveNewFileRights(TempFile &temp, const struct stat &folderInfo) const;
     void RemoveStaleTempFiles(const HivePath &target) const;

@@ -29,7 +29,7 @@ constexpr int kOpenFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONB
 
 HiveLock::HiveLock(int folder, const std::string &hiveName, const std::string &hivePath,
                    gid_t hiveGroup)
-    : folder_(folder), name_(hiveName + ".lock"), path_(hivePath + ".lock") {
+    : folder_(folder), name_(NameFor(hiveName)), path_(hivePath + ".lock") {
     const auto deadline = std::chrono::steady_clock::now() + kLockPatience;
     while (!Acquire(hiveGroup)) {
         if (std::chrono::steady_clock::now() >= deadline) {
@@ -37,6 +37,15 @@ HiveLock::HiveLock(int folder, const std::string &hiveName, const std::string &h
                                          "nothing was written");
         }
     }
+}
+
+std::string HiveLock::NarrowLockAdvice(const std::string &lockPath) {
+    return lockPath +
+           ": this user may not open the lock file, which every writer needs; an administrator "
+           "makes it usable with \"chmod 0644 " +
+           lockPath +
+           "\", or removes it while nobody saves (the next save makes it anew); nothing was "
+           "written";
 }
 
 bool HiveLock::Acquire(gid_t hiveGroup) {
@@ -93,6 +102,9 @@ void HiveLock::Open(bool &created) {
     if (!fd_.IsOpen()) {
         if (errno == ELOOP) {
             throw ERegistryError(path_ + ": the lock file is a symbolic link; nothing was written");
+        }
+        if (errno == EACCES) {
+            throw ERegistryError(NarrowLockAdvice(path_));
         }
         ThrowSystemError(path_, "open the lock file", errno);
     }

@@ -20,6 +20,11 @@ public:
     // writer that created it: it gets this mode and the hive's group.
     static constexpr mode_t kMode = 0644;
 
+    // The lock file's name beside the hive `hiveName`.
+    static std::string NameFor(const std::string &hiveName) { return hiveName + ".lock"; }
+    // Why a writer may not use the lock file `lockPath` that it cannot open, and what fixes it.
+    static std::string NarrowLockAdvice(const std::string &lockPath);
+
     // `folder` (held open by the caller for the lock's life) holds the hive `hiveName`, shown in
     // messages as `hivePath`.
     HiveLock(int folder, const std::string &hiveName, const std::string &hivePath, gid_t hiveGroup);

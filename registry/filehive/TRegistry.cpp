@@ -154,7 +154,8 @@ bool TRegistry::OpenKey(const std::string &key, bool canCreate) {
             return fail(file + ": this user may not read it");
         }
         if (RequestsWriteAccess(impl_->access) && !hive.MayWrite()) {
-            return fail(cannotWrite);
+            const std::string lockRefusal = hive.LockRefusal();
+            return fail(lockRefusal.empty() ? cannotWrite : lockRefusal);
         }
         break;
     }

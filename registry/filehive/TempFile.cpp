@@ -12,6 +12,11 @@
 #include <unistd.h>
 
 namespace tessaport {
+namespace {
+
+constexpr std::size_t kRandomLetters = 6;
+
+} // namespace
 
 std::string TempFile::PrefixFor(const std::string &finalName) {
     // Built by appending: GCC 12 at -O3 warns falsely (-Wrestrict) on "." + std::string.
@@ -19,6 +24,10 @@ std::string TempFile::PrefixFor(const std::string &finalName) {
     name += finalName;
     name += ".tmp-";
     return name;
+}
+
+std::size_t TempFile::NameLength(const std::string &finalName) {
+    return PrefixFor(finalName).size() + kRandomLetters;
 }
 
 TempFile::TempFile(int folder, const std::string &finalName, const std::string &finalPath)
@@ -30,7 +39,7 @@ TempFile::TempFile(int folder, const std::string &finalName, const std::string &
     constexpr int kAttempts = 100;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         std::string name = PrefixFor(finalName);
-        for (int i = 0; i < 6; ++i) {
+        for (std::size_t i = 0; i < kRandomLetters; ++i) {
             name += kLetters[pick(source)];
         }
         const int fd = ::openat(folder, name.c_str(),

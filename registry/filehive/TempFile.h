@@ -15,6 +15,8 @@ class TempFile {
 public:
     // Names start with this prefix; what is left of them after a crash is found by it.
     static std::string PrefixFor(const std::string &finalName);
+    // The length of the names made for `finalName`.
+    static std::size_t NameLength(const std::string &finalName);
 
     // `finalPath` is `finalName` in `folder`, for messages.
     TempFile(int folder, const std::string &finalName, const std::string &finalPath);

@@ -20,17 +20,6 @@ REGSAM WithSettingsView(RegAccess access) {
                                                                   : requested | SettingsViewFlag();
 }
 
-std::string ViewLabel(REGSAM view) {
-    switch (view) {
-    case KEY_WOW64_32KEY:
-        return " (32-bit view)";
-    case KEY_WOW64_64KEY:
-        return " (64-bit view)";
-    default:
-        return "";
-    }
-}
-
 } // namespace
 
 struct TRegistry::Impl {
@@ -44,9 +33,12 @@ struct TRegistry::Impl {
     std::string path;
     std::string openFailure;
 
+    std::string KeyName(const std::string &keyPath) const {
+        return PredefinedRootName(root) + "\\" + keyPath;
+    }
     std::string Where(const std::string &keyPath) const {
-        return PredefinedRootName(root) + "\\" + keyPath +
-               ViewLabel(WithSettingsView(access) & KEY_WOW64_RES);
+        return KeyName(keyPath) +
+               ViewLabel(ViewReached(WithSettingsView(access), ThisRegistryProcess()));
     }
 };
 
@@ -74,7 +66,7 @@ bool TRegistry::OpenKey(const std::string &key, bool canCreate) {
         return false;
     }
     // Held until the key is closed: what is read or written meanwhile is one whole.
-    impl_->turn.emplace(impl_->Where(key));
+    impl_->turn.emplace(impl_->KeyName(key), WithSettingsView(impl_->access));
     try {
         impl_->key =
             OpenWinKey(root, key, WithSettingsView(impl_->access), canCreate, impl_->Where(key));

@@ -1,6 +1,7 @@
 #include "WinKeyTurn.h"
 
 #include "ERegistryError.h"
+#include "RegistryNotices.h"
 #include "WinText.h"
 
 #include <cstdint>
@@ -47,9 +48,8 @@ private:
     PSECURITY_DESCRIPTOR descriptor_ = nullptr;
 };
 
-} // namespace
-
-std::wstring WinKeyTurn::MutexName(const std::string &where) {
+// The key's name with its view: one mutex for each.
+std::wstring NameFor(const std::string &where) {
     std::wstring key = WidenUtf8(where).value_or(L"");
     // Key names ignore case; a mutex name may hold no backslash after the namespace's.
     ::CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
@@ -59,10 +59,17 @@ std::wstring WinKeyTurn::MutexName(const std::string &where) {
     return L"Global\\TessaportConfig.Key." + (key.size() <= kReadableLength ? key : Hashed(key));
 }
 
-WinKeyTurn::WinKeyTurn(const std::string &where) {
+} // namespace
+
+std::wstring WinKeyTurn::MutexName(const std::string &key, REGSAM access, RegistryProcess process) {
+    return NameFor(key + ViewLabel(ViewReached(access, process)));
+}
+
+WinKeyTurn::WinKeyTurn(const std::string &key, REGSAM access) {
+    const std::string where = key + ViewLabel(ViewReached(access, ThisRegistryProcess()));
     const SecurityDescriptor security;
     SECURITY_ATTRIBUTES attributes = security.Attributes();
-    const std::wstring name = MutexName(where);
+    const std::wstring name = NameFor(where);
     mutex_ = ::CreateMutexExW(&attributes, name.c_str(), 0, SYNCHRONIZE | MUTEX_MODIFY_STATE);
     if (mutex_ == nullptr) {
         throw ERegistryError(where +
@@ -73,7 +80,13 @@ WinKeyTurn::WinKeyTurn(const std::string &where) {
     }
     // Abandoned: its holder ended during its turn, and the turn is now this one's.
     const DWORD waited = ::WaitForSingleObject(mutex_, kPatienceMilliseconds);
-    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
+    if (waited == WAIT_OBJECT_0) {
+        return;
+    }
+    if (waited == WAIT_ABANDONED) {
+        RegistryNotices::Report(where + ": one of our programs ended while it held this key, so "
+                                        "a save it was making may be part-done: check these "
+                                        "settings, and set them again if they are wrong");
         return;
     }
     const DWORD error = ::GetLastError();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "WinRegistryApi.h"
+
 #include <string>
 #include <windows.h>
 
@@ -14,15 +16,18 @@ public:
     // As long as the file hive waits for its lock.
     static constexpr DWORD kPatienceMilliseconds = 10000;
 
-    // `where` names the key, its root and registry view: one mutex for each such key, whatever
-    // the case of its letters. Raises ERegistryError when the turn cannot be had in time.
-    explicit WinKeyTurn(const std::string &where);
+    // `key` names the key with its root; `access` is what it is opened with. One mutex for each
+    // key in each registry view, whatever the case of its letters, and whichever build asks:
+    // 32-bit code redirected by WOW64 and 64-bit code asking for the 32-bit view take the same.
+    // Raises ERegistryError when the turn cannot be had in time. A turn that its holder left by
+    // ending during it is taken, and reported as a RegistryNotices notice.
+    WinKeyTurn(const std::string &key, REGSAM access);
     ~WinKeyTurn();
     WinKeyTurn(const WinKeyTurn &) = delete;
     WinKeyTurn &operator=(const WinKeyTurn &) = delete;
 
-    // The mutex's name for the key `where`.
-    static std::wstring MutexName(const std::string &where);
+    // The mutex's name for `key` opened with `access` by a process of the kind `process`.
+    static std::wstring MutexName(const std::string &key, REGSAM access, RegistryProcess process);
 
 private:
     HANDLE mutex_ = nullptr;

@@ -78,6 +78,38 @@ REGSAM SettingsViewFlag() {
 #endif
 }
 
+RegistryProcess ThisRegistryProcess() {
+#if defined(_WIN64)
+    return RegistryProcess::Bits64;
+#else
+    BOOL wow64 = FALSE;
+    return ::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64 ? RegistryProcess::Bits32OnWow64
+                                                                    : RegistryProcess::Bits32;
+#endif
+}
+
+REGSAM ViewReached(REGSAM access, RegistryProcess process) {
+    if (process == RegistryProcess::Bits32) {
+        return 0;
+    }
+    const REGSAM asked = access & KEY_WOW64_RES;
+    if (asked == KEY_WOW64_32KEY || asked == KEY_WOW64_64KEY) {
+        return asked;
+    }
+    return process == RegistryProcess::Bits64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+}
+
+std::string ViewLabel(REGSAM view) {
+    switch (view) {
+    case KEY_WOW64_32KEY:
+        return " (32-bit view)";
+    case KEY_WOW64_64KEY:
+        return " (64-bit view)";
+    default:
+        return "";
+    }
+}
+
 HKEY PredefinedRootKey(RegRootKey root) {
     switch (root) {
     case kHKeyClassesRoot:

@@ -14,6 +14,17 @@ namespace tessaport {
 // TESSAPORT_REGISTRY_NATIVE_VIEW.
 REGSAM SettingsViewFlag();
 
+// How a process meets the registry's views: 64-bit code, 32-bit code on 64-bit Windows (WOW64,
+// which redirects it to the 32-bit view), or 32-bit Windows, which has one view only.
+enum class RegistryProcess { Bits64, Bits32OnWow64, Bits32 };
+RegistryProcess ThisRegistryProcess();
+// The view that such a process reaches when it asks for `access`: KEY_WOW64_32KEY or
+// KEY_WOW64_64KEY, or 0 where there is one view only. Two builds that reach the same view of a
+// key reach the same key, whatever flags they asked with.
+REGSAM ViewReached(REGSAM access, RegistryProcess process);
+// " (32-bit view)", " (64-bit view)" or nothing, after a key's name.
+std::string ViewLabel(REGSAM view);
+
 // The predefined key for one of the roots in RegistryTypes.h, or nullptr for any other value.
 HKEY PredefinedRootKey(RegRootKey root);
 // "HKEY_LOCAL_MACHINE" and so on, for messages.

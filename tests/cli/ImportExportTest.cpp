@@ -136,5 +136,63 @@ TEST_F(ImportExport, ImportTakesWindowsExportsAndRefusesABadFileWhole) {
     EXPECT_NE(missing.err.find("cannot read"), std::string::npos) << missing.err;
 }
 
+// What is at the name (made by `make`, shell commands in the scratch folder, as root) decides
+// whether the file is read or written; `check` (shell, there too) must hold afterwards. "@" is the
+// scratch folder. A refusal leaves the settings as they were.
+struct FileKindCase {
+    const char *label;
+    std::string make;
+    std::string command;
+    int status;
+    std::string err;
+    std::string check;
+};
+
+TEST_F(ImportExport, OnlyRegularFilesAreReadAndWrittenAndLinksFollowTheStoresRule) {
+    const std::string untouched = "[ \"$(cat victim)\" = precious ]";
+    const FileKindCase cases[] = {
+        {"export onto a link another user planted",
+         "mkdir d && ln -s ../victim d/x.reg && chown -h 60402 d/x.reg && chown 60401 d",
+         "export @/d/x.reg", 1, "only links made by root", untouched},
+        {"export onto a hard link", "ln victim x.reg", "export @/x.reg", 1, "2 hard links",
+         untouched},
+        {"export onto a FIFO", "mkfifo x.reg", "export @/x.reg", 1, "is a FIFO", "[ -p x.reg ]"},
+        {"export onto the settings file", "", "export @/registry.reg", 1,
+         "is the settings file itself", ""},
+        {"export over an old export keeps its mode", "printf old > x.reg && chmod 0640 x.reg",
+         "export @/x.reg", 0, "", "[ \"$(stat -c %a x.reg)\" = 640 ] && grep -q Adlink x.reg"},
+        {"import of a FIFO", "mkfifo x.reg", "import @/x.reg", 1, "is a FIFO", ""},
+        {"import of a device", "", "import /dev/zero", 1, "is a device", ""},
+        {"import of a folder", "mkdir x.reg", "import @/x.reg", 1, "is a folder", ""},
+        {"import of a file over 256 MiB", "truncate -s 268435457 x.reg", "import @/x.reg", 2,
+         "larger than 256 MiB", ""},
+        {"import of standard input over 256 MiB", "", "import - </dev/zero", 2,
+         "standard input: is larger than 256 MiB", ""},
+        {"import of standard input", "", "import - <@/registry.reg", 0, "", ""},
+    };
+    ASSERT_EQ(testing::RunTool("set Adlink 1 2 3").status, 0);
+    const std::string folder = Quoted(hive_.parent_path());
+    for (const FileKindCase &c : cases) {
+        SCOPED_TRACE(c.label);
+        ASSERT_EQ(testing::RunShell("cd " + folder +
+                                    " && rm -rf d x.reg && printf precious >victim" +
+                                    (c.make.empty() ? "" : " && " + c.make))
+                      .status,
+                  0);
+        const std::optional<std::string> before = testing::ReadFile(hive_);
+        std::string command = c.command;
+        for (std::size_t at; (at = command.find('@')) != std::string::npos;) {
+            command.replace(at, 1, folder);
+        }
+        const testing::ToolOutcome outcome = testing::RunTool(command);
+        EXPECT_EQ(outcome.status, c.status) << outcome.err;
+        EXPECT_NE(outcome.err.find(c.err), std::string::npos) << outcome.err;
+        EXPECT_EQ(testing::ReadFile(hive_), before);
+        if (!c.check.empty()) {
+            EXPECT_EQ(testing::RunShell("cd " + folder + " && " + c.check).status, 0);
+        }
+    }
+}
+
 } // namespace
 } // namespace tessaport

@@ -254,9 +254,10 @@ struct LockCase {
     std::string name;
     std::string make; // shell commands, as root, in the hive's folder
     bool saves;
-    std::string message;   // part of the refusal
-    std::string lockAfter; // "mode owner:group" of what is at the lock's name afterwards
-    bool memberSaves;      // after root's save: the lock file lets her
+    std::string message;            // part of the refusal
+    std::string lockAfter;          // "mode owner:group" of what is at the lock's name afterwards
+    bool memberSaves;               // after root's save: the lock file lets her
+    std::string memberMessage = {}; // part of her refusal
 };
 
 TEST_F(SharedHive, RootChangesNoLockFileItDidNotMake) {
@@ -273,6 +274,9 @@ TEST_F(SharedHive, RootChangesNoLockFileItDidNotMake) {
          true},
         {"an old empty lock file of mode 0600",
          ": > registry.reg.lock && chmod 0600 registry.reg.lock", true, "", "644 0:" + group, true},
+        {"root's file of mode 0600, renamed there",
+         "printf x > registry.reg.lock && chmod 0600 registry.reg.lock", true, "", "600 0:" + group,
+         false, "an administrator makes it usable with \"chmod 0644 "},
         {"a lock file that is a folder", "mkdir registry.reg.lock", false,
          "registry.reg.lock: the lock file is not a regular file", "2755 0:" + group, false},
     };
@@ -297,6 +301,7 @@ TEST_F(SharedHive, RootChangesNoLockFileItDidNotMake) {
         EXPECT_EQ(StatOf(hive_).st_mode & 07777, 0660u);
         const Outcome alice = Tool(kAlice, "set Advantech 4 5 6");
         EXPECT_EQ(alice.status == 0, c.memberSaves) << alice.output;
+        EXPECT_NE(alice.output.find(c.memberMessage), std::string::npos) << alice.output;
     }
 }
 

@@ -4,6 +4,7 @@
 #include "ERegistryError.h"
 #include "ERegistryUnconfirmedWrite.h"
 #include "ESettingsError.h"
+#include "ExchangeFile.h"
 #include "FileHive.h"
 #include "HiveSandbox.h"
 #include "SettingsStore.h"
@@ -273,6 +274,29 @@ TEST(HiveFaults, AFailedCreationLeavesNoFile) {
             if (!outcome.triggered) {
                 EXPECT_GT(at, 1) << "the call was never made: is it intercepted?";
                 EXPECT_TRUE(opened);
+                break;
+            }
+        }
+    }
+}
+
+// An export written over an old one: whichever call fails, the old file stays whole.
+TEST(HiveFaults, AFailedExportLeavesTheOldOneWhole) {
+    for (FaultCall call : kCalls) {
+        for (int at = 1;; ++at) {
+            SCOPED_TRACE(testing::NameOf(call) + " #" + std::to_string(at));
+            ASSERT_LE(at, kMaxCalls);
+            HiveSandbox sandbox;
+            const fs::path file = sandbox.Folder() / "export.reg";
+            testing::WriteBytes(file, kBefore);
+            const Outcome outcome = RunArmed({call, at, FaultAction::Fail, ENOSPC},
+                                             [&] { ExchangeFile::Write(file.string(), kAfter); });
+            EXPECT_TRUE(sandbox.LeftoverTempFiles().empty());
+            EXPECT_EQ(testing::ReadBytes(file),
+                      outcome.threw && !outcome.renamed ? kBefore : kAfter);
+            if (!outcome.triggered) {
+                EXPECT_GT(at, 1) << "the call was never made: is it intercepted?";
+                EXPECT_FALSE(outcome.threw) << outcome.message;
                 break;
             }
         }

@@ -4,6 +4,7 @@
 #include "HiveSandbox.h"
 #include "TRegistry.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
@@ -141,19 +142,51 @@ TEST(HivePath, ALockFileThatIsNotAFileStopsWritersWithoutHangingThem) {
     EXPECT_TRUE(sandbox.LeftoverTempFiles().empty());
 }
 
-TEST(HivePath, APathEndingInASlashIsRefusedBeforeAnythingIsCreated) {
-    HiveSandbox sandbox;
-    const fs::path folder = sandbox.Folder() / "etc" / "tessaport";
-    sandbox.PointAt(folder.string() + "/");
-    Registry registry;
-    try {
-        registry.OpenKey(kKey, true);
-        ADD_FAILURE() << "opened a folder as the hive";
-    } catch (const ERegistryError &failure) {
-        EXPECT_NE(std::string(failure.what()).find("ends with '/'"), std::string::npos)
-            << failure.what();
+std::vector<std::string> Listing(const fs::path &folder) {
+    std::vector<std::string> names;
+    for (const fs::directory_entry &entry : fs::recursive_directory_iterator(folder)) {
+        names.push_back(entry.path().string());
     }
-    EXPECT_FALSE(fs::exists(sandbox.Folder() / "etc"));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+struct RefusedPathCase {
+    const char *label;
+    std::string path; // in the sandbox, which holds the hive registry.reg
+    std::string message;
+};
+
+// As the system resolves the path, reads find no file at these; a save is refused before it makes
+// anything, folders and lock file included.
+TEST(HivePath, APathNoSaveCanUseIsRefusedBeforeAnythingIsMade) {
+    const RefusedPathCase cases[] = {
+        {"a path ending in a slash", "etc/tessaport/", "ends with '/'"},
+        {"\"..\" after a missing folder", "missing/../registry.reg",
+         "\"..\" follows a folder that does not exist"},
+        {"a name leaving no room for the temporary files", std::string(250, 'n'),
+         "the file's name is too long to save"},
+    };
+    for (const RefusedPathCase &c : cases) {
+        SCOPED_TRACE(c.label);
+        HiveSandbox sandbox;
+        sandbox.WriteHive(kFile);
+        const std::vector<std::string> before = Listing(sandbox.Folder());
+        sandbox.PointAt((sandbox.Folder() / c.path).string());
+        Registry registry;
+        std::string message;
+        try {
+            EXPECT_FALSE(Registry(kKeyRead).OpenKey(kKey, false));
+            ASSERT_TRUE(registry.OpenKey(kKey, true));
+            registry.WriteInteger("A", 2);
+            registry.CloseKey();
+        } catch (const ERegistryError &failure) {
+            message = failure.what();
+        }
+        EXPECT_NE(message.find(c.message), std::string::npos) << message;
+        EXPECT_EQ(Listing(sandbox.Folder()), before);
+        EXPECT_EQ(sandbox.ReadHive(), kFile);
+    }
 }
 
 } // namespace

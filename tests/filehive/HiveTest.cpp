@@ -377,12 +377,14 @@ TEST(Hive, StaleTemporaryFilesAreRemovedByTheNextWrite) {
     HiveSandbox sandbox;
     sandbox.WriteHive("REGEDIT4\n" + kHeader + "\n");
     testing::WriteBytes(sandbox.Folder() / ".registry.reg.tmp-Ab12Cd", "half a hive");
+    testing::WriteBytes(sandbox.Folder() / ".registry.reg.lock.tmp-Ab12Cd", "");
     testing::WriteBytes(sandbox.Folder() / "unrelated.tmp-Ab12Cd", "kept");
     Registry registry;
     ASSERT_TRUE(registry.OpenKey(kKey, false));
     registry.WriteInteger("A", 1);
     registry.CloseKey();
     EXPECT_FALSE(fs::exists(sandbox.Folder() / ".registry.reg.tmp-Ab12Cd"));
+    EXPECT_FALSE(fs::exists(sandbox.Folder() / ".registry.reg.lock.tmp-Ab12Cd"));
     EXPECT_TRUE(fs::exists(sandbox.Folder() / "unrelated.tmp-Ab12Cd"));
 }
 

@@ -100,4 +100,29 @@ users_folder_warned_of() {
 check "a user's or world-writable folder is warned of, and nothing there is changed" \
     users_folder_warned_of
 
+# What an administrator may have left at the folder's or the file's place: the set-up fails
+# (status 1) or warns (status 0), naming the path either way.
+left_in_place() { # setup status message
+    fresh "groupadd tessaport && $1"
+    local status=0
+    run_postinst || status=$?
+    [ "$status" -eq "$2" ] || { say "exit status $status"; cat "$scratch/err" >&2; return 1; }
+    grep -qF -- "$3" "$scratch/err" || { cat "$scratch/err" >&2; return 1; }
+}
+check "a file in the folder's place fails the set-up" \
+    left_in_place "printf x >$folder" 1 "$folder is not a folder"
+check "a link in the folder's place to nothing fails the set-up" \
+    left_in_place "ln -s /nowhere $folder" 1 "$folder is a symbolic link to /nowhere"
+check "a link in the folder's place to a folder is warned of" \
+    left_in_place "mkdir -p /etc/elsewhere && ln -s /etc/elsewhere $folder" 0 \
+    "warning: $folder is a symbolic link to /etc/elsewhere"
+check "a link in the file's place to nothing fails the set-up" \
+    left_in_place "mkdir $folder && ln -s /nowhere $settings" 1 \
+    "$settings is a symbolic link to /nowhere"
+check "a link in the file's place to a file is warned of" \
+    left_in_place "mkdir $folder && touch /etc/kept.reg && ln -s /etc/kept.reg $settings" 0 \
+    "warning: $settings is a symbolic link to /etc/kept.reg"
+check "a folder in the file's place fails the set-up" \
+    left_in_place "mkdir -p $settings" 1 "$settings is not a regular file"
+
 checks_summary

@@ -46,7 +46,10 @@ TEST(WindowsFailureText, FailuresThroughTheLayerNameTheViewItUses) {
     const std::string view =
         testing::OurView() == KEY_WOW64_32KEY ? " (32-bit view)" : " (64-bit view)";
 #else
-    const std::string view;
+    // Under WOW64 a 32-bit program reaches the 32-bit view; on 32-bit Windows there is no other.
+    BOOL wow64 = FALSE;
+    const std::string view =
+        ::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64 ? " (32-bit view)" : "";
 #endif
     const std::string key = "Software\\Korvanta\\Tessaport\\Advantech";
     const std::string where = "HKEY_LOCAL_MACHINE\\" + key + view + ":";

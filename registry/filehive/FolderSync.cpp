@@ -1,0 +1,32 @@
+#include "FolderSync.h"
+
+#include "SystemError.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <filesystem>
+#include <unistd.h>
+
+namespace tessaport {
+
+std::string ParentFolder(const std::string &path) {
+    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    return parent.empty() ? std::string(".") : parent.string();
+}
+
+FileDescriptor OpenForReading(int folder) {
+    return FileDescriptor(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+}
+
+void SyncFolder(int folder, const std::string &shown) {
+    const FileDescriptor fd = OpenForReading(folder);
+    if (!fd.IsOpen()) {
+        ThrowSystemError(shown, "open the folder to sync it", errno);
+    }
+    // Some file systems cannot sync a folder; that is not an error of ours.
+    if (::fsync(fd.Get()) != 0 && errno != EINVAL) {
+        ThrowSystemError(shown, "sync the folder", errno);
+    }
+}
+
+} // namespace tessaport
