@@ -6,7 +6,7 @@ set -euo pipefail
 run_packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
     libgl-dev libxcb1-dev fonts-liberation2 nlohmann-json3-dev)
 test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev libbenchmark-dev clang
-    libclang-rt-14-dev util-linux acl attr xvfb xdotool x11-utils xfwm4 dbus-x11 imagemagick
+    libclang-rt-14-dev util-linux acl attr xvfb xdotool x11-utils xfwm4 dbus-x11 at-spi2-core python3-pyatspi imagemagick
     desktop-file-utils g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64
     debhelper dpkg-dev fakeroot lintian appstream mandoc icoutils wixl msitools adduser passwd
     ansible-core osslsigncode openssl diffoscope-minimal shellcheck)

@@ -205,7 +205,7 @@ check_unicode_file_names() {
     expect_equal "import of Ωmega.reg" "Adlink: unchanged" \
         "$(LC_ALL=C.UTF-8 run_wine "$reg_exe" import "$(windows_path "$dir/Ωmega.reg")")" || return 1
     # On a console (a terminal, through Wine's), the message names the file as it is.
-    out=$(LC_ALL=C.UTF-8 timeout 120 script -qec "$(printf '%q ' "$wine" "$reg_exe" import \
+    out=$(LC_ALL=C.UTF-8 timeout 120 script -qec "$(printf '%q ' "$session_wine" "$reg_exe" import \
         "$(windows_path "$dir/Ωmissing.reg")")" /dev/null </dev/null) &&
         { echo "import of a missing file succeeded" >&2; return 1; }
     grep -qF 'Ωmissing.reg: cannot read it' <<<"$out" || { echo "$out" >&2; return 1; }

@@ -53,6 +53,10 @@ struct ControlDescription {
     std::vector<std::string> (*entries)() = nullptr;
     int entryHeight = 0;
     int visibleEntries = 10;
+    // Labels, check boxes and buttons: the letter of the caption that Alt takes to the control,
+    // or for a label to the control it names; underlined only while Alt is held. Unique in
+    // the window.
+    char accessKey = '\0';
 };
 
 } // namespace tessaport

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AccessKey.h"
 #include "ControlBinding.h"
 #include "EToolkitError.h"
 #include "FormDescription.h"
@@ -32,7 +33,7 @@ public:
 
 protected:
     // Creates the controls in the given order, which is also their tab order, stores each in
-    // its member and wires its event to its handler.
+    // its member and wires its event to its handler. Refuses access keys used twice.
     template <class Form, std::size_t N>
     void CreateControls(Form &form, const std::array<ControlBinding<Form>, N> &bindings);
 
@@ -55,6 +56,11 @@ private:
 
 template <class Form, std::size_t N>
 void TForm::CreateControls(Form &form, const std::array<ControlBinding<Form>, N> &bindings) {
+    std::vector<const ControlDescription *> descriptions;
+    for (const ControlBinding<Form> &binding : bindings) {
+        descriptions.push_back(&binding.control);
+    }
+    CheckAccessKeys(descriptions);
     for (const ControlBinding<Form> &binding : bindings) {
         const auto handler = binding.handler;
         const auto call = [&form, handler] { (form.*handler)(); };

@@ -40,23 +40,44 @@ const FormDescription MainFormDescription{
 
 using Binding = ControlBinding<TfrmMainForm>;
 
+// Access keys: Provider, Number, dI, dO, Edit, Save, eXit. Every one is a letter no other caption
+// of the window is keyed on, so that Alt with it reaches one control; "DI Start Address" keeps
+// S for Save.
+
 const std::array<Binding, 11> MainFormControls{{
-    {{"lblProvider", "Provider", {96, 28, 57, 20}}, &TfrmMainForm::lblProvider},
+    {{.name = "lblProvider", .caption = "Provider", .bounds = {96, 28, 57, 20}, .accessKey = 'P'},
+     &TfrmMainForm::lblProvider},
     {{"cbProvider", "", {160, 24, 241, 28}, true, Providers, kListEntryHeight},
      &TfrmMainForm::cbProvider,
      &TfrmMainForm::cbProviderChange},
-    {{"Label1", SettingFields[0].label, {30, 68, 123, 20}}, &TfrmMainForm::Label1},
+    {{.name = "Label1",
+      .caption = SettingFields[0].label,
+      .bounds = {30, 68, 123, 20},
+      .accessKey = 'N'},
+     &TfrmMainForm::Label1},
     {{"cbNumCards", "", {160, 64, 241, 28}, false, NumberOfCardsEntries, kListEntryHeight},
      &TfrmMainForm::cbNumCards},
-    {{"Label2", SettingFields[1].label, {34, 108, 119, 20}}, &TfrmMainForm::Label2},
+    {{.name = "Label2",
+      .caption = SettingFields[1].label,
+      .bounds = {34, 108, 119, 20},
+      .accessKey = 'I'},
+     &TfrmMainForm::Label2},
     {{"cbDIAddr", "", {160, 104, 241, 28}, false, DIAddressEntries, kListEntryHeight},
      &TfrmMainForm::cbDIAddr},
-    {{"Label3", SettingFields[2].label, {27, 148, 126, 20}}, &TfrmMainForm::Label3},
+    {{.name = "Label3",
+      .caption = SettingFields[2].label,
+      .bounds = {27, 148, 126, 20},
+      .accessKey = 'O'},
+     &TfrmMainForm::Label3},
     {{"cbDOAddr", "", {160, 144, 241, 28}, false, DOAddressEntries, kListEntryHeight},
      &TfrmMainForm::cbDOAddr},
-    {{"chkEditMode", "Edit Mode", {56, 189, 97, 17}},
+    {{.name = "chkEditMode", .caption = "Edit Mode", .bounds = {56, 189, 97, 17}, .accessKey = 'E'},
      &TfrmMainForm::chkEditMode,
      &TfrmMainForm::chkEditModeClick},
-    {{"btnSave", "Save", {101, 224, 129, 57}}, &TfrmMainForm::btnSave, &TfrmMainForm::btnSaveClick},
-    {{"btnExit", "Exit", {237, 224, 129, 57}}, &TfrmMainForm::btnExit, &TfrmMainForm::btnExitClick},
+    {{.name = "btnSave", .caption = "Save", .bounds = {101, 224, 129, 57}, .accessKey = 'S'},
+     &TfrmMainForm::btnSave,
+     &TfrmMainForm::btnSaveClick},
+    {{.name = "btnExit", .caption = "Exit", .bounds = {237, 224, 129, 57}, .accessKey = 'X'},
+     &TfrmMainForm::btnExit,
+     &TfrmMainForm::btnExitClick},
 }};

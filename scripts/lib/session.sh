@@ -142,6 +142,12 @@ session_start_wine() {
         wineserver -p </dev/null >>"$session_work/wineserver.log" 2>&1
         # The first program after a restart waits for Wine's services; the next ones must not.
         "$session_wine" reg query 'HKCU\Software\Wine\Drivers' </dev/null >/dev/null 2>&1
+    else
+        # On a display, access keys are underlined only while Alt is held, as Windows has it by
+        # default; a new prefix underlines them always (bit 0x20 of the mask's first byte). The
+        # tests without a display keep that, so that every caption declares its key.
+        "$session_wine" reg add 'HKCU\Control Panel\Desktop' /v UserPreferencesMask /t REG_BINARY \
+            /d 1000028012000000 /f </dev/null >/dev/null 2>&1
     fi
 }
 

@@ -1,5 +1,7 @@
 // The boundary's promises, the same on every back end: list selection from code and by the
-// user, check boxes, buttons, message boxes, failures escaping a handler, and trimming text.
+// user, check boxes, buttons, access keys, message boxes, failures escaping a handler, and
+// trimming text.
+#include "AccessKey.h"
 #include "Dialogs.h"
 #include "TApplication.h"
 #include "TForm.h"
@@ -57,12 +59,17 @@ const FormDescription kTestForm{"frmTest",
                                 {"MS Sans Serif", -16}};
 
 const std::array<ControlBinding<TTestForm>, 5> kTestControls{{
-    {{"lblEntries", "Entries", {8, 12, 60, 20}}, &TTestForm::lblEntries},
+    {{.name = "lblEntries", .caption = "Entries", .bounds = {8, 12, 60, 20}, .accessKey = 'n'},
+     &TTestForm::lblEntries},
     {{"cbEntries", "", {80, 8, 120, 28}, true, TwentyEntries, 20},
      &TTestForm::cbEntries,
      &TTestForm::cbEntriesChange},
-    {{"chkOption", "Option", {8, 50, 100, 17}}, &TTestForm::chkOption, &TTestForm::chkOptionClick},
-    {{"btnFail", "Fail", {8, 80, 100, 30}}, &TTestForm::btnFail, &TTestForm::btnFailClick},
+    {{.name = "chkOption", .caption = "Option", .bounds = {8, 50, 100, 17}, .accessKey = 'O'},
+     &TTestForm::chkOption,
+     &TTestForm::chkOptionClick},
+    {{.name = "btnFail", .caption = "Fail", .bounds = {8, 80, 100, 30}, .accessKey = 'F'},
+     &TTestForm::btnFail,
+     &TTestForm::btnFailClick},
     {{"btnOdd", "Odd", {120, 80, 100, 30}}, &TTestForm::btnOdd, &TTestForm::btnOddClick},
 }};
 
@@ -169,6 +176,42 @@ TEST_F(ToolkitContractTest, CheckBoxRaisesOnClickOnlyForTheUser) {
     Click(box);
     EXPECT_TRUE(box.Checked());
     EXPECT_EQ(form_->clicks, 2);
+
+    ToggleByAssistiveTool(box);
+    EXPECT_FALSE(box.Checked());
+    EXPECT_EQ(form_->clicks, 3);
+
+    PressAccessKey(*form_, 'o');
+    EXPECT_TRUE(box.Checked());
+    EXPECT_EQ(form_->clicks, 4);
+}
+
+TEST_F(ToolkitContractTest, ALabelsAccessKeyFocusesItsControlOnlyWhenEnabled) {
+    // The first tab stop has the focus once the window is shown.
+    EXPECT_EQ(FocusedControl(), "cbEntries");
+    PressAccessKey(*form_, 'o');
+    ASSERT_EQ(FocusedControl(), "chkOption");
+
+    form_->cbEntries->SetEnabled(false);
+    PressAccessKey(*form_, 'N');
+    EXPECT_EQ(FocusedControl(), "chkOption");
+
+    form_->cbEntries->SetEnabled(true);
+    PressAccessKey(*form_, 'N');
+    EXPECT_EQ(FocusedControl(), "cbEntries");
+    EXPECT_EQ(form_->changes, 0);
+}
+
+TEST_F(ToolkitContractTest, AccessKeysAreUnderlinedOnlyWhileAltIsHeld) {
+    const std::vector<const TControl *> captioned{form_->lblEntries, form_->chkOption,
+                                                  form_->btnFail};
+    for (bool held : {false, true, false}) {
+        HoldAlt(*form_, held);
+        for (const TControl *control : captioned) {
+            EXPECT_EQ(AccessKeyShown(*control), held || AccessKeysAlwaysShown())
+                << control->Name() << " held " << held;
+        }
+    }
 }
 
 TEST_F(ToolkitContractTest, ShowMessageIsAModalBoxWithOneOkButtonAndTheApplicationTitle) {
@@ -201,6 +244,31 @@ TEST_F(ToolkitContractTest, FailureInAHandlerIsShownAndTheProgramGoesOn) {
 TEST_F(ToolkitContractTest, ALabelNamesTheControlAfterItForScreenReaders) {
     EXPECT_EQ(form_->lblEntries->Caption(), "Entries");
     EXPECT_EQ(AccessibleName(*form_->cbEntries), "Entries");
+    EXPECT_EQ(AccessKey(*form_->cbEntries), "Alt+N");
+    EXPECT_EQ(AccessKey(*form_->btnFail), "Alt+F");
+}
+
+namespace {
+
+class TClashingForm : public TForm {
+public:
+    TClashingForm() : TForm(kTestForm) { CreateControls(*this, kControls); }
+
+    TCheckBox *chkOne = nullptr;
+    TButton *btnOther = nullptr;
+    static constexpr std::array<ControlBinding<TClashingForm>, 2> kControls{{
+        {{.name = "chkOne", .caption = "Sort", .bounds = {}, .accessKey = 'S'},
+         &TClashingForm::chkOne},
+        {{.name = "btnOther", .caption = "Save", .bounds = {}, .accessKey = 's'},
+         &TClashingForm::btnOther},
+    }};
+};
+
+} // namespace
+
+// Alt+S would reach neither: such a window must not be built.
+TEST(AccessKeys, AKeyUsedTwiceIsRefused) {
+    EXPECT_THROW(TClashingForm(), EToolkitError);
 }
 
 TEST_F(ToolkitContractTest, CloseHidesTheWindow) {
@@ -222,6 +290,21 @@ struct TrimCase {
 };
 
 } // namespace
+
+TEST(AccessKeys, MarkTheKeysFirstLetterAndKeepTheCaptionsOwnAmpersands) {
+    const std::vector<std::array<std::string, 3>> cases{
+        {"Number Of Cards", "N", "&Number Of Cards"},
+        {"DI Start Address", "i", "D&I Start Address"},
+        {"Exit", "x", "E&xit"},
+        {"R&D", "D", "R&&&D"},
+        {"R&D", "", "R&&D"},
+    };
+    for (const auto &[caption, key, marked] : cases) {
+        EXPECT_EQ(WithAccessKey(caption, key.empty() ? '\0' : key[0]), marked) << caption;
+        EXPECT_EQ(WithoutAccessKey(marked), caption) << caption;
+    }
+    EXPECT_THROW(WithAccessKey("Save", 'q'), EToolkitError);
+}
 
 TEST(Trim, RemovesSpacesAndControlCharactersAtTheEndsOnly) {
     using namespace std::string_literals;

@@ -8,6 +8,7 @@
 #include "TCheckBox.h"
 #include "TComboBox.h"
 #include "TControl.h"
+#include "TForm.h"
 
 #include <functional>
 #include <optional>
@@ -42,8 +43,23 @@ inline std::optional<ShownMessage> ClickAndAnswer(TButton &button) {
     return AnswerMessage([&button] { Click(button); });
 }
 
-// The name a screen reader announces for the control.
+// The name a screen reader announces for the control, and the access key it declares for it
+// ("Alt+N"), from the control's own caption or from the label that names it.
 std::string AccessibleName(const TControl &control);
+std::string AccessKey(const TControl &control);
+
+// What an assistive tool's Toggle action does to a check box.
+void ToggleByAssistiveTool(TCheckBox &box);
+
+// Alt with the key, pressed in the window; and Alt alone held down or let go.
+void PressAccessKey(TForm &form, char key);
+void HoldAlt(TForm &form, bool held);
+// Whether the caption's access key is underlined now, and whether the system's settings want
+// them underlined at all times (Windows: "Underline access keys").
+bool AccessKeyShown(const TControl &control);
+bool AccessKeysAlwaysShown();
+// The name of the control that has the keyboard focus, or empty.
+std::string FocusedControl();
 
 // Handles the events waiting in the queue.
 void ProcessEvents();

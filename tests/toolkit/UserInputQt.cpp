@@ -3,10 +3,14 @@
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 
 namespace tessaport::testing {
 
@@ -72,6 +76,61 @@ std::string AccessibleName(const TControl &control) {
         }
     }
     return accessible->text(QAccessible::Name).toStdString();
+}
+
+// A list's from the label that labels it, as a screen reader finds it; a button's its own.
+std::string AccessKey(const TControl &control) {
+    QAccessibleInterface *accessible =
+        QAccessible::queryAccessibleInterface(&NativeWidget(control));
+    for (const auto &[other, relation] : accessible->relations(QAccessible::Label)) {
+        if (auto *label = qobject_cast<QLabel *>(other->object())) {
+            return QKeySequence::mnemonic(label->text()).toString().toStdString();
+        }
+    }
+    auto *button = qobject_cast<QAbstractButton *>(&NativeWidget(control));
+    return button ? QKeySequence::mnemonic(button->text()).toString().toStdString() : "";
+}
+
+void ToggleByAssistiveTool(TCheckBox &box) {
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(&NativeWidget(box));
+    accessible->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+}
+
+void PressAccessKey(TForm &form, char key) {
+    QWidget *focus = QApplication::focusWidget();
+    QTest::keyClick(focus ? focus : &NativeWidget(form), key, Qt::AltModifier);
+    // A button's access key presses it with an animated click, released a moment later.
+    const auto buttons = NativeWidget(form).findChildren<QAbstractButton *>();
+    if (!QTest::qWaitFor([&] {
+            return std::none_of(buttons.begin(), buttons.end(),
+                                [](QAbstractButton *button) { return button->isDown(); });
+        })) {
+        qFatal("a button pressed by its access key stayed down");
+    }
+}
+
+void HoldAlt(TForm &form, bool held) {
+    QWidget *focus = QApplication::focusWidget();
+    QWidget *target = focus ? focus : &NativeWidget(form);
+    if (held) {
+        QTest::keyPress(target, Qt::Key_Alt, Qt::AltModifier);
+    } else {
+        QTest::keyRelease(target, Qt::Key_Alt);
+    }
+}
+
+bool AccessKeyShown(const TControl &control) {
+    QWidget &widget = NativeWidget(control);
+    return widget.style()->styleHint(QStyle::SH_UnderlineShortcut, nullptr, &widget) != 0;
+}
+
+bool AccessKeysAlwaysShown() {
+    return false;
+}
+
+std::string FocusedControl() {
+    QWidget *focus = QApplication::focusWidget();
+    return focus ? focus->objectName().toStdString() : std::string();
 }
 
 void ProcessEvents() {

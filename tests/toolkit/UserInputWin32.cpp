@@ -1,7 +1,9 @@
+#include "AccessKey.h"
 #include "UserInput.h"
 #include "Utf16.h"
 #include "Win32Native.h"
 
+#include <cctype>
 #include <oleacc.h>
 
 namespace tessaport::testing {
@@ -126,17 +128,25 @@ void Click(TButton &button) {
     }
 }
 
-// The name by MSAA's rule for a control without a caption of its own: the text of the static
-// control just before it in z-order. Wine 8's oleacc has no proxy for a list (E_NOINTERFACE),
-// so the rule is applied here when the system gives no name.
-std::string NameFromLabelBefore(HWND control) {
+namespace {
+
+// The static control just before a list in z-order, which names it for Windows' MSAA and UI
+// Automation proxies; its "&" declares the access key unless SS_NOPREFIX turns it off.
+HWND LabelBefore(HWND control) {
     HWND previous = ::GetWindow(control, GW_HWNDPREV);
-    if (!previous || ClassName(previous) != L"Static") {
-        return {};
-    }
-    return Utf8(WindowText(previous));
+    return previous && ClassName(previous) == L"Static" ? previous : nullptr;
 }
 
+// The window whose text holds the control's caption: its own, or a list's label.
+HWND CaptionHolder(HWND control) {
+    return ClassName(control) == L"ComboBox" ? LabelBefore(control) : control;
+}
+
+} // namespace
+
+// By the proxies' rule, from z-order, class and text: Wine's oleacc answers every control with a
+// generic proxy that names a list by its entry. The accessible object must be there all the
+// same; without it the rest would prove nothing.
 std::string AccessibleName(const TControl &control) {
     HWND window = control.Native().hwnd;
     IAccessible *accessible = nullptr;
@@ -144,21 +154,90 @@ std::string AccessibleName(const TControl &control) {
                                             IID_IAccessible,
                                             reinterpret_cast<void **>(&accessible))) ||
         !accessible) {
-        return NameFromLabelBefore(window);
+        return "(no accessible object)";
     }
-    VARIANT self;
-    ::VariantInit(&self);
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    BSTR name = nullptr;
-    const HRESULT status = accessible->get_accName(self, &name);
     accessible->Release();
-    std::string result;
-    if (SUCCEEDED(status) && name) {
-        result = Utf8(std::wstring_view(name, ::SysStringLen(name)));
-        ::SysFreeString(name);
+    HWND label = LabelBefore(window);
+    return label ? WithoutAccessKey(Utf8(WindowText(label))) : std::string();
+}
+
+std::string AccessKey(const TControl &control) {
+    HWND holder = CaptionHolder(control.Native().hwnd);
+    if (!holder || (ClassName(holder) == L"Static" &&
+                    (::GetWindowLongPtrW(holder, GWL_STYLE) & SS_NOPREFIX))) {
+        return {};
     }
-    return result;
+    const std::string text = Utf8(WindowText(holder));
+    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] == '&' && text[++i] != '&') {
+            return std::string("Alt+") +
+                   static_cast<char>(std::toupper(static_cast<unsigned char>(text[i])));
+        }
+    }
+    return {};
+}
+
+// The proxies' default action for a check box is a click.
+void ToggleByAssistiveTool(TCheckBox &box) {
+    Click(box);
+}
+
+namespace {
+
+HWND KeyTarget(const TForm &form) {
+    HWND focus = ::GetFocus();
+    return focus ? focus : form.Native().hwnd;
+}
+
+// The context bit: Alt is down.
+constexpr LPARAM kAltDown = 1 << 29;
+
+} // namespace
+
+// The keys as the keyboard gives them, through the message loop's own dispatch, which makes the
+// WM_SYSCHAR that the dialog manager acts on. The key's own WM_SYSKEYDOWN matters: without it
+// Alt's release alone would enter menu mode.
+void PressAccessKey(TForm &form, char key) {
+    HoldAlt(form, true);
+    const auto code = static_cast<WPARAM>(std::toupper(static_cast<unsigned char>(key)));
+    DispatchForWindow(MSG{KeyTarget(form), WM_SYSKEYDOWN, code, kAltDown | 1, 0, {}});
+    ProcessEvents();
+    DispatchForWindow(
+        MSG{KeyTarget(form), WM_SYSKEYUP, code, kAltDown | LPARAM(0xC0000001), 0, {}});
+    HoldAlt(form, false);
+}
+
+void HoldAlt(TForm &form, bool held) {
+    DispatchForWindow(MSG{KeyTarget(form),
+                          held ? UINT(WM_SYSKEYDOWN) : UINT(WM_KEYUP),
+                          VK_MENU,
+                          held ? kAltDown | 1 : LPARAM(0xC0000001),
+                          0,
+                          {}});
+    ProcessEvents();
+}
+
+// As drawn: where the system keeps no UI state (Wine) the caption carries the mark only while it
+// is to be seen.
+bool AccessKeyShown(const TControl &control) {
+    HWND window = control.Native().hwnd;
+    return !(::SendMessageW(window, WM_QUERYUISTATE, 0, 0) & UISF_HIDEACCEL) &&
+           Utf8(WindowText(window)).find('&') != std::string::npos;
+}
+
+bool AccessKeysAlwaysShown() {
+    BOOL always = FALSE;
+    ::SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &always, 0);
+    return always != FALSE;
+}
+
+std::string FocusedControl() {
+    HWND focus = ::GetFocus();
+    if (!focus || ClassName(::GetParent(focus)) != L"TessaportForm") {
+        return {};
+    }
+    auto *control = reinterpret_cast<TControl::Impl *>(::GetWindowLongPtrW(focus, GWLP_USERDATA));
+    return control ? control->name : std::string();
 }
 
 void ProcessEvents() {

@@ -169,12 +169,14 @@ void AppearanceTest::labelsShowTheirWholeCaption() {
     QWidget &w = OpenActiveWindow();
     const auto label = [&](const char *name) { return w.findChild<QLabel *>(name); };
 
-    const QList<QPair<QLabel *, QString>> labels{{label("lblProvider"), "Provider"},
-                                                 {label("Label1"), "Number Of Cards"},
-                                                 {label("Label2"), "DI Start Address"},
-                                                 {label("Label3"), "DO Start Address"}};
-    for (const auto &[label, caption] : labels) {
-        QCOMPARE(label->text(), caption);
+    // Each with its access key marked; the mark takes no room.
+    const QList<QPair<QLabel *, QString>> labels{{label("lblProvider"), "&Provider"},
+                                                 {label("Label1"), "&Number Of Cards"},
+                                                 {label("Label2"), "D&I Start Address"},
+                                                 {label("Label3"), "D&O Start Address"}};
+    for (const auto &[label, marked] : labels) {
+        QCOMPARE(label->text(), marked);
+        const QString caption = QString(marked).remove('&');
         QVERIFY2(label->width() >= label->fontMetrics().horizontalAdvance(caption),
                  qPrintable(caption));
         QCOMPARE(label->focusPolicy(), Qt::NoFocus);

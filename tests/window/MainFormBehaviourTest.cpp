@@ -19,6 +19,8 @@
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <tuple>
+#include <vector>
 
 using namespace tessaport;
 using namespace tessaport::testing;
@@ -130,10 +132,47 @@ TEST_F(MainFormBehaviourTest, ControlsCarryTheirCaptionsAndEntries) {
 TEST_F(MainFormBehaviourTest, EachLabelNamesItsListForScreenReaders) {
     TfrmMainForm &w = OpenWindow();
 
-    EXPECT_EQ(AccessibleName(*w.cbProvider), "Provider");
-    EXPECT_EQ(AccessibleName(*w.cbNumCards), "Number Of Cards");
-    EXPECT_EQ(AccessibleName(*w.cbDIAddr), "DI Start Address");
-    EXPECT_EQ(AccessibleName(*w.cbDOAddr), "DO Start Address");
+    const std::vector<std::tuple<const TControl *, std::string, std::string>> controls{
+        {w.cbProvider, "Provider", "Alt+P"},
+        {w.cbNumCards, "Number Of Cards", "Alt+N"},
+        {w.cbDIAddr, "DI Start Address", "Alt+I"},
+        {w.cbDOAddr, "DO Start Address", "Alt+O"},
+        {w.chkEditMode, "", "Alt+E"},
+        {w.btnSave, "", "Alt+S"},
+        {w.btnExit, "", "Alt+X"}};
+    for (const auto &[control, name, key] : controls) {
+        if (!name.empty()) {
+            EXPECT_EQ(AccessibleName(*control), name);
+        }
+        EXPECT_EQ(AccessKey(*control), key) << control->Name();
+    }
+}
+
+// Each access key reaches its one control, a list's only while edit mode unlocks it; Save and
+// Exit as a click would.
+TEST_F(MainFormBehaviourTest, AccessKeysDriveTheWindow) {
+    StoreComplete(kAdvantech, 3, 10, 20);
+    TfrmMainForm &w = OpenWindow();
+    EXPECT_EQ(FocusedControl(), "cbProvider");
+    PressAccessKey(w, 'n');
+    EXPECT_EQ(FocusedControl(), "cbProvider");
+
+    PressAccessKey(w, 'e');
+    EXPECT_TRUE(w.chkEditMode->Checked());
+    EXPECT_TRUE(SettingListsEnabled());
+    for (const auto &[key, name] : std::vector<std::pair<char, std::string>>{
+             {'i', "cbDIAddr"}, {'o', "cbDOAddr"}, {'p', "cbProvider"}, {'n', "cbNumCards"}}) {
+        PressAccessKey(w, key);
+        EXPECT_EQ(FocusedControl(), name) << key;
+    }
+    PressDown(*w.cbNumCards);
+
+    EXPECT_FALSE(AnswerMessage([&] { PressAccessKey(w, 's'); }));
+    EXPECT_EQ(Stored(kAdvantech), (Selections{4, 10, 20}));
+    EXPECT_FALSE(w.chkEditMode->Checked());
+
+    PressAccessKey(w, 'x');
+    EXPECT_FALSE(w.Visible());
 }
 
 struct StoredCase {
@@ -184,6 +223,10 @@ TEST_F(MainFormBehaviourTest, EditModeEnablesTheSettingListsOnly) {
     EXPECT_FALSE(SettingListsEnabled());
     EXPECT_EQ(Shown(), (Selections{7, 10, 20}));
     EXPECT_EQ(Stored(kAdvantech), (Selections{3, 10, 20}));
+
+    ToggleByAssistiveTool(*w.chkEditMode);
+    EXPECT_TRUE(w.chkEditMode->Checked());
+    EXPECT_TRUE(SettingListsEnabled());
 }
 
 struct ProviderCase {

@@ -23,7 +23,8 @@ echo "window manager: $session_window_manager"
 # Adlink has settings; Advantech, the provider shown first, has none yet.
 "$tool" set Adlink 1 2 3
 
-session_start "$session_work/app.log" "$program"
+# Exported to assistive tools through AT-SPI, on the session's accessibility bus.
+session_start "$session_work/app.log" env QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$program"
 app=${session_groups[-1]}
 
 visible_windows() { xdotool search --onlyvisible --name "^$title\$" 2>/dev/null || true; }
@@ -82,6 +83,9 @@ if [ $session_window_manager = yes ]; then
     fi
 fi
 echo "frame: at $frame_left,$frame_top, client ${width}x$height, fixed, close box only"
+
+# --- What a screen reader learns: role, title, labels, locked lists, the Toggle action.
+/usr/bin/python3 "$(dirname "$0")/atspi_checks.py" "$title" || session_fail "AT-SPI checks failed"
 
 # --- Driving it. Positions are the controls' centres in the client area.
 at() { echo "$1"; }

@@ -1,3 +1,4 @@
+#include "AccessKey.h"
 #include "QtNative.h"
 #include "TButton.h"
 
@@ -6,17 +7,18 @@
 namespace tessaport {
 
 std::string TButton::Caption() const {
-    return static_cast<QPushButton &>(NativeWidget(*this)).text().toStdString();
+    return WithoutAccessKey(static_cast<QPushButton &>(NativeWidget(*this)).text().toStdString());
 }
 
 TButton &TForm::AddButton(const ControlDescription &description) {
-    auto *button = new QPushButton(ToQString(description.caption), impl_->window.get());
+    auto *button = new QPushButton(impl_->window.get());
+    button->setText(CaptionWithAccessKey(*button, *impl_, description));
     Place(*button, description, impl_->controlFont);
     // Neither the default nor the cancel button: Enter and Esc press nothing.
     button->setAutoDefault(false);
     button->setDefault(false);
     Chain(*impl_, *button);
-    return RaiseOnClick(*button,
+    return RaiseOnClick(*button, &QAbstractButton::clicked,
                         Keep(std::make_unique<TButton>(std::make_unique<TControl::Impl>(button))));
 }
 

@@ -1,7 +1,9 @@
+#include "AccessKey.h"
 #include "QtNative.h"
 #include "TCheckBox.h"
 
 #include <QCheckBox>
+#include <QSignalBlocker>
 
 namespace tessaport {
 
@@ -14,7 +16,7 @@ QCheckBox &Box(const TCheckBox &box) {
 } // namespace
 
 std::string TCheckBox::Caption() const {
-    return Box(*this).text().toStdString();
+    return WithoutAccessKey(Box(*this).text().toStdString());
 }
 
 bool TCheckBox::Checked() const {
@@ -22,15 +24,17 @@ bool TCheckBox::Checked() const {
 }
 
 void TCheckBox::SetChecked(bool checked) {
-    // setChecked emits no clicked(), the only signal wired to OnClick.
+    // toggled(), wired to OnClick, comes from the user only.
+    const QSignalBlocker fromCode(Box(*this));
     Box(*this).setChecked(checked);
 }
 
 TCheckBox &TForm::AddCheckBox(const ControlDescription &description) {
-    auto *box = new QCheckBox(ToQString(description.caption), impl_->window.get());
+    auto *box = new QCheckBox(impl_->window.get());
+    box->setText(CaptionWithAccessKey(*box, *impl_, description));
     Place(*box, description, impl_->controlFont);
     Chain(*impl_, *box);
-    return RaiseOnClick(*box,
+    return RaiseOnClick(*box, &QAbstractButton::toggled,
                         Keep(std::make_unique<TCheckBox>(std::make_unique<TControl::Impl>(box))));
 }
 

@@ -1,3 +1,4 @@
+#include "AccessKey.h"
 #include "QtNative.h"
 
 #include <QLabel>
@@ -6,6 +7,12 @@ namespace tessaport {
 
 QString ToQString(std::string_view text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+QString CaptionWithAccessKey(QWidget &widget, TForm::Impl &form,
+                             const ControlDescription &description) {
+    widget.setStyle(form.accessKeyCues);
+    return ToQString(WithAccessKey(description.caption, description.accessKey));
 }
 
 void Place(QWidget &widget, const ControlDescription &description, const QFont &font) {

@@ -1,6 +1,8 @@
+#include "AccessKeyCues.h"
 #include "QtNative.h"
 #include "TForm.h"
 
+#include <QAccessibleWidget>
 #include <QIcon>
 
 namespace tessaport {
@@ -37,11 +39,30 @@ QFont WindowFontFor(const FontDescription &description) {
     return font;
 }
 
+// Marks the windows made here, for the accessibility factory below.
+constexpr char kFormProperty[] = "tessaportForm";
+
+// Assistive tools list windows by their frame or dialog role; a plain QWidget reports
+// "filler". Ours is a dialog.
+QAccessibleInterface *DialogRole(const QString &, QObject *object) {
+    auto *widget = qobject_cast<QWidget *>(object);
+    if (widget && widget->isWindow() && widget->property(kFormProperty).toBool()) {
+        return new QAccessibleWidget(widget, QAccessible::Dialog);
+    }
+    return nullptr;
+}
+
 } // namespace
 
 TForm::TForm(const FormDescription &description) : impl_(std::make_unique<Impl>()) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(DialogRole);
+        return true;
+    }();
     impl_->window = std::make_unique<QWidget>(nullptr, kDialogFrame);
     QWidget &window = *impl_->window;
+    window.setProperty(kFormProperty, factoryInstalled);
+    impl_->accessKeyCues = new AccessKeyCues(window);
     window.setObjectName(ToQString(description.name));
     window.setWindowTitle(ToQString(description.caption));
     window.setWindowIcon(QIcon(QStringLiteral(":/icons/tessaport-config.png")));

@@ -1,3 +1,4 @@
+#include "AccessKey.h"
 #include "QtNative.h"
 #include "TLabel.h"
 
@@ -6,16 +7,18 @@
 namespace tessaport {
 
 std::string TLabel::Caption() const {
-    return static_cast<QLabel &>(NativeWidget(*this)).text().toStdString();
+    return WithoutAccessKey(static_cast<QLabel &>(NativeWidget(*this)).text().toStdString());
 }
 
 TLabel &TForm::AddLabel(const ControlDescription &description) {
-    auto *label = new QLabel(ToQString(description.caption), impl_->window.get());
+    auto *label = new QLabel(impl_->window.get());
+    label->setText(CaptionWithAccessKey(*label, *impl_, description));
     Place(*label, description, impl_->controlFont);
     label->setFocusPolicy(Qt::NoFocus);
     // Fits its caption and keeps its left edge, so a stand-in font that runs wider than the
     // design font is not cut off.
-    label->resize(label->fontMetrics().horizontalAdvance(label->text()), label->height());
+    label->resize(label->fontMetrics().horizontalAdvance(ToQString(description.caption)),
+                  label->height());
     impl_->pendingLabel = label;
     auto control = std::make_unique<TLabel>(std::make_unique<TControl::Impl>(label));
     TLabel &result = *control;

@@ -15,6 +15,7 @@
 #include <string_view>
 
 class QLabel;
+class QStyle;
 
 namespace tessaport {
 
@@ -31,6 +32,8 @@ struct TForm::Impl {
     QWidget *lastFocusable = nullptr;
     // A label waiting for the control it names.
     QLabel *pendingLabel = nullptr;
+    // Underlines access keys while Alt is held; owned by the window.
+    QStyle *accessKeyCues = nullptr;
 };
 
 struct TApplication::Impl {
@@ -39,6 +42,11 @@ struct TApplication::Impl {
 
 QString ToQString(std::string_view text);
 
+// The caption with its access key marked, and the style that shows the mark only while Alt is
+// held.
+QString CaptionWithAccessKey(QWidget &widget, TForm::Impl &form,
+                             const ControlDescription &description);
+
 // Common to every control: name, font, place and enabled state.
 void Place(QWidget &widget, const ControlDescription &description, const QFont &font);
 
@@ -46,10 +54,12 @@ void Place(QWidget &widget, const ControlDescription &description, const QFont &
 // becomes its buddy, which is what screen readers announce as the control's name.
 void Chain(TForm::Impl &form, QWidget &widget);
 
-// Raises a button's or check box's OnClick for each press by the user; setChecked() emits no
-// clicked().
-template <class Clickable> Clickable &RaiseOnClick(QAbstractButton &widget, Clickable &control) {
-    QObject::connect(&widget, &QAbstractButton::clicked, &widget, [&control] {
+// Raises OnClick each time the signal comes: a button's clicked() for each press by the user; a
+// check box's toggled(), which a click, Space, its access key and an assistive tool's Toggle
+// action all emit (the last one no clicked()). TCheckBox::SetChecked blocks it.
+template <class Clickable, class Signal>
+Clickable &RaiseOnClick(QAbstractButton &widget, Signal signal, Clickable &control) {
+    QObject::connect(&widget, signal, &widget, [&control] {
         if (control.OnClick) {
             control.OnClick();
         }

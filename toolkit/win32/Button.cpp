@@ -1,5 +1,6 @@
 #include "TButton.h"
 #include "TForm.h"
+#include "AccessKey.h"
 #include "Win32Native.h"
 
 #include <commctrl.h>
@@ -7,7 +8,7 @@
 namespace tessaport {
 
 std::string TButton::Caption() const {
-    return WindowText(Native().hwnd);
+    return WithoutAccessKey(WindowText(Native().hwnd));
 }
 
 TButton &TForm::AddButton(const ControlDescription &description) {

@@ -1,5 +1,6 @@
 #include "TCheckBox.h"
 #include "TForm.h"
+#include "AccessKey.h"
 #include "Win32Native.h"
 
 #include <commctrl.h>
@@ -7,7 +8,7 @@
 namespace tessaport {
 
 std::string TCheckBox::Caption() const {
-    return WindowText(Native().hwnd);
+    return WithoutAccessKey(WindowText(Native().hwnd));
 }
 
 bool TCheckBox::Checked() const {

@@ -1,3 +1,4 @@
+#include "AccessKey.h"
 #include "EToolkitError.h"
 #include "Utf16.h"
 #include "Win32Native.h"
@@ -8,15 +9,11 @@ HINSTANCE Instance() {
     return ::GetModuleHandleW(nullptr);
 }
 
-std::wstring WideWindowText(HWND window) {
+std::string WindowText(HWND window) {
     const int length = ::GetWindowTextLengthW(window);
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), length + 1)));
-    return text;
-}
-
-std::string WindowText(HWND window) {
-    return Utf8(WideWindowText(window));
+    return Utf8(text);
 }
 
 TControl::TControl(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
@@ -35,6 +32,29 @@ void TControl::SetEnabled(bool enabled) {
     ::EnableWindow(impl_->hwnd, enabled ? TRUE : FALSE);
 }
 
+void ShowAccessKeys(TForm::Impl &form, bool shown) {
+    BOOL always = FALSE;
+    ::SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &always, 0);
+    shown = shown || always;
+    form.accessKeysShown = shown;
+    ::SendMessageW(form.hwnd, WM_CHANGEUISTATE,
+                   MAKEWPARAM(shown ? UIS_CLEAR : UIS_SET, UISF_HIDEACCEL), 0);
+    const bool hidden = (::SendMessageW(form.hwnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEACCEL) != 0;
+    if (hidden == shown) {
+        // The system keeps no UI state (Wine), and its controls underline whatever the state
+        // says: the captions carry the marks only while they are to be seen. The dialog manager
+        // reads them for Alt and a key, that is while Alt is held.
+        for (const TControl::Impl *control : form.controls) {
+            if (control->accessKey != '\0') {
+                const std::string caption = WithoutAccessKey(WindowText(control->hwnd));
+                const std::string text =
+                    shown ? WithAccessKey(caption, control->accessKey) : caption;
+                ::SetWindowTextW(control->hwnd, Utf16(text).c_str());
+            }
+        }
+    }
+}
+
 std::unique_ptr<TControl::Impl>
 CreateNativeControl(TForm::Impl &form, const wchar_t *className, DWORD style,
                     const ControlDescription &description,
@@ -44,10 +64,11 @@ CreateNativeControl(TForm::Impl &form, const wchar_t *className, DWORD style,
     control->design = description.bounds;
     control->entryHeight = description.entryHeight;
     control->visibleEntries = description.visibleEntries;
+    control->accessKey = description.accessKey;
     control->layOut = layOut;
     const int id = form.nextControlId++;
     control->hwnd = ::CreateWindowExW(
-        0, className, Utf16(description.caption).c_str(),
+        0, className, Utf16(WithAccessKey(description.caption, description.accessKey)).c_str(),
         WS_CHILD | WS_VISIBLE | style | (description.enabled ? 0 : WS_DISABLED), 0, 0, 0, 0,
         form.hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Instance(), nullptr);
     if (!control->hwnd) {
@@ -58,6 +79,7 @@ CreateNativeControl(TForm::Impl &form, const wchar_t *className, DWORD style,
     ::SetWindowPos(control->hwnd, HWND_BOTTOM, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ::SetWindowLongPtrW(control->hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control.get()));
+
     form.controls.push_back(control.get());
     LayOutControl(form, *control);
     return control;

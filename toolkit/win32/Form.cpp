@@ -68,8 +68,67 @@ void ShowFailure(const std::exception &failure) {
     }
 }
 
+bool IsLabel(HWND window) {
+    wchar_t name[32] = {};
+    return ::GetClassNameW(window, name, 32) > 0 && std::wcscmp(name, WC_STATICW) == 0;
+}
+
+bool CanTakeFocus(const TForm::Impl &form, HWND control) {
+    return control && ::IsChild(form.hwnd, control) && ::IsWindowEnabled(control) &&
+           ::IsWindowVisible(control);
+}
+
+// WM_NEXTDLGCTL, which the dialog manager sends a window that is not a dialog too: a control by
+// handle, or the next or previous tab stop. For a label's access key it asks for the label, then
+// for the next control: the control the label names takes the focus, and only when enabled, so
+// the key of a locked list does nothing (a dialog would go on to the next enabled control).
+void MoveFocus(TForm::Impl &form, WPARAM wParam, bool byHandle) {
+    HWND target = nullptr;
+    if (byHandle && IsLabel(reinterpret_cast<HWND>(wParam))) {
+        form.accessKeyLabel = reinterpret_cast<HWND>(wParam);
+        target = ::GetWindow(form.accessKeyLabel, GW_HWNDNEXT);
+    } else if (byHandle) {
+        form.accessKeyLabel = nullptr;
+        target = reinterpret_cast<HWND>(wParam);
+    } else if (form.accessKeyLabel && wParam == 0) {
+        // Already there, or nowhere.
+        form.accessKeyLabel = nullptr;
+        return;
+    } else {
+        target = ::GetNextDlgTabItem(form.hwnd, ::GetFocus(), wParam != 0);
+    }
+    if (CanTakeFocus(form, target)) {
+        ::SetFocus(target);
+    }
+}
+
+// As a dialog does: the control that had the focus gets it back, or the first tab stop.
+void RestoreFocus(TForm::Impl &form) {
+    HWND target = CanTakeFocus(form, form.lastFocus)
+                      ? form.lastFocus
+                      : ::GetNextDlgTabItem(form.hwnd, nullptr, FALSE);
+    if (target) {
+        ::SetFocus(target);
+    }
+}
+
 LRESULT HandleFormMessage(TForm::Impl &form, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_NEXTDLGCTL:
+        MoveFocus(form, wParam, LOWORD(lParam) != 0);
+        return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = ::GetFocus();
+            if (focus && ::IsChild(form.hwnd, focus)) {
+                form.lastFocus = focus;
+            }
+            // Alt+Tab: the release goes to another window.
+            ShowAccessKeys(form, false);
+        } else if (!HIWORD(wParam)) {
+            RestoreFocus(form);
+        }
+        return 0;
     case WM_COMMAND: {
         // Commands without a control are the dialog manager's IDOK and IDCANCEL for Enter
         // and Esc, which press nothing here.
@@ -159,6 +218,13 @@ void DispatchForWindow(const MSG &message) {
     MSG copy = message;
     HWND top = copy.hwnd ? ::GetAncestor(copy.hwnd, GA_ROOT) : nullptr;
     if (top && IsFormWindow(top)) {
+        // Access keys are underlined while Alt is held only; Windows would keep them once shown.
+        auto *form = reinterpret_cast<TForm::Impl *>(::GetWindowLongPtrW(top, GWLP_USERDATA));
+        const bool down = copy.message == WM_SYSKEYDOWN || copy.message == WM_KEYDOWN;
+        const bool up = copy.message == WM_SYSKEYUP || copy.message == WM_KEYUP;
+        if (form && copy.wParam == VK_MENU && (down || up) && form->accessKeysShown != down) {
+            ShowAccessKeys(*form, down);
+        }
         if (IsKeyForNoButton(copy) || ::IsDialogMessageW(top, &copy)) {
             return;
         }
@@ -200,6 +266,8 @@ std::string TForm::Caption() const {
 }
 
 void TForm::Show() {
+    // Access keys hidden until Alt is pressed, as Windows shows them by default.
+    ShowAccessKeys(*impl_, false);
     ::ShowWindow(impl_->hwnd, SW_SHOW);
     ::UpdateWindow(impl_->hwnd);
 }

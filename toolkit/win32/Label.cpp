@@ -1,5 +1,7 @@
+#include "AccessKey.h"
 #include "TForm.h"
 #include "TLabel.h"
+#include "Utf16.h"
 #include "Win32Native.h"
 
 #include <commctrl.h>
@@ -8,12 +10,14 @@ namespace tessaport {
 
 namespace {
 
+// The caption as shown: the access key's mark takes no room.
 int CaptionWidth(HWND control, HFONT font) {
-    const std::wstring caption = WideWindowText(control);
+    const std::wstring caption = Utf16(WithoutAccessKey(WindowText(control)));
+    const int length = static_cast<int>(caption.size());
     HDC context = ::GetDC(control);
     HGDIOBJ previous = ::SelectObject(context, font);
     SIZE size{};
-    ::GetTextExtentPoint32W(context, caption.c_str(), static_cast<int>(caption.size()), &size);
+    ::GetTextExtentPoint32W(context, caption.c_str(), length, &size);
     ::SelectObject(context, previous);
     ::ReleaseDC(control, context);
     return size.cx;
@@ -34,12 +38,14 @@ void LayOutLabel(const TForm::Impl &form, const TControl::Impl &control) {
 } // namespace
 
 std::string TLabel::Caption() const {
-    return WindowText(Native().hwnd);
+    return WithoutAccessKey(WindowText(Native().hwnd));
 }
 
 TLabel &TForm::AddLabel(const ControlDescription &description) {
+    // Without SS_NOPREFIX: the dialog manager and the accessibility proxies read the access key
+    // from the "&" in the text.
     auto control = std::make_unique<TLabel>(
-        CreateNativeControl(*impl_, WC_STATICW, SS_LEFT | SS_NOPREFIX, description, LayOutLabel));
+        CreateNativeControl(*impl_, WC_STATICW, SS_LEFT, description, LayOutLabel));
     TLabel &result = *control;
     Keep(std::move(control));
     return result;

@@ -30,6 +30,7 @@ struct TControl::Impl {
     // Lists: the height of an entry in the open list, at 96 dpi, and how many it shows at once.
     int entryHeight = 0;
     int visibleEntries = 0;
+    char accessKey = '\0';
     // Places and sizes the control at its window's resolution; each kind of control has its own.
     void (*layOut)(const TForm::Impl &form, const TControl::Impl &control) = nullptr;
     // Called with the notification code of each WM_COMMAND the control sends its window.
@@ -70,6 +71,12 @@ struct TForm::Impl {
     bool endsApplication = false;
     // In creation order, which is also the z-order and so the tab order.
     std::vector<TControl::Impl *> controls;
+    // The control that had the focus when the window was last deactivated.
+    HWND lastFocus = nullptr;
+    // A label whose access key was pressed: the dialog manager then asks for the next control.
+    HWND accessKeyLabel = nullptr;
+    // Access keys are underlined while Alt is held.
+    bool accessKeysShown = false;
 
     ~Impl() {
         if (hwnd) {
@@ -88,7 +95,6 @@ void DispatchForWindow(const MSG &message);
 int Scaled(int design, UINT dpi);
 
 HINSTANCE Instance();
-std::wstring WideWindowText(HWND window);
 std::string WindowText(HWND window);
 
 // Creates a child control of the window from its description, last in the tab order, and lays
@@ -97,6 +103,8 @@ std::unique_ptr<TControl::Impl>
 CreateNativeControl(TForm::Impl &form, const wchar_t *className, DWORD style,
                     const ControlDescription &description,
                     void (*layOut)(const TForm::Impl &, const TControl::Impl &));
+// Underlines the access keys of the window's captions, or hides them.
+void ShowAccessKeys(TForm::Impl &form, bool shown);
 // Gives the control the window's control font, then lays it out.
 void LayOutControl(const TForm::Impl &form, const TControl::Impl &control);
 // Puts the control at its designed place, with the given size in pixels.
