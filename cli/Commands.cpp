@@ -1,11 +1,8 @@
 // get and set.
 #include "Commands.h"
 
-#include "ESettingsSavedUnconfirmed.h"
 #include "ExitStatus.h"
 #include "Output.h"
-#include "SettingsUpdate.h"
-#include "SettingsWarnings.h"
 
 #include <iostream>
 #include <new>
@@ -41,20 +38,22 @@ int RunGet(const Invocation &invocation) {
     nlohmann::ordered_json document = nlohmann::ordered_json::object();
     int status = kExitOk;
     bool printedOne = false;
+    SettingsStore store(SettingsStore::Access::Read);
     for (const std::string &provider : invocation.providers) {
-        const ProviderRead read = ReadProvider(provider);
-        status = WorseExitStatus(status, read.status);
+        const ProviderRead read = store.Read(provider);
+        const int readStatus = ExitStatusOf(read);
+        status = WorseExitStatus(status, readStatus);
         ReportWarnings(provider, read.warnings);
         if (invocation.json) {
             nlohmann::ordered_json &entry = document[provider];
-            entry["status"] = StatusWord(read.status);
-            if (read.status == kExitOk) {
+            entry["status"] = StatusWord(readStatus);
+            if (readStatus == kExitOk) {
                 AddSettings(entry, read.settings);
             } else {
                 entry["message"] = read.message;
             }
             AddWarnings(entry, read.warnings);
-        } else if (read.status != kExitOk) {
+        } else if (readStatus != kExitOk) {
             ReportFailure(invocation.everyProvider ? provider + ": " + read.message : read.message);
         } else {
             if (invocation.everyProvider) {
@@ -75,8 +74,10 @@ int RunSet(const Invocation &invocation) {
     const SettingsWarnings warnings;
     SettingsChange change;
     try {
-        change = invocation.check ? SettingsUpdate::Check(provider, invocation.settings)
-                                  : SettingsUpdate::Apply(provider, invocation.settings);
+        SettingsStore store(invocation.check ? SettingsStore::Access::Read
+                                             : SettingsStore::Access::Update);
+        change = invocation.check ? store.Check(provider, invocation.settings)
+                                  : store.Update(provider, invocation.settings);
     } catch (const std::bad_alloc &) {
         throw;
     } catch (const std::exception &failure) {

@@ -1,12 +1,7 @@
 // export and import: the providers' settings as a .reg file.
 #include "Commands.h"
-#include "ESettingsFileError.h"
-#include "ESettingsSavedUnconfirmed.h"
 #include "ExitStatus.h"
 #include "Output.h"
-#include "SettingsFile.h"
-#include "SettingsUpdate.h"
-#include "SettingsWarnings.h"
 
 #include <iostream>
 #include <new>
@@ -32,14 +27,15 @@ std::string NotImported(const std::vector<ProviderSettings> &providers, std::siz
 
 int RunExport(const Invocation &invocation) {
     std::vector<ProviderSettings> configured;
+    SettingsStore store(SettingsStore::Access::Read);
     for (std::string_view provider : ProviderCatalogue) {
-        const ProviderRead read = ReadProvider(std::string(provider));
+        const ProviderRead read = store.Read(std::string(provider));
         ReportWarnings(read.provider, read.warnings);
-        if (read.status == kExitFailed) {
+        if (read.outcome == ProviderRead::Outcome::Failed) {
             ReportFailure(read.provider + ": " + read.message + "; nothing was exported");
             return kExitFailed;
         }
-        if (read.status == kExitNotConfigured) {
+        if (read.outcome == ProviderRead::Outcome::NotConfigured) {
             ReportFailure(read.provider + " is not configured and is left out: " + read.message);
             continue;
         }
@@ -50,11 +46,11 @@ int RunExport(const Invocation &invocation) {
         return kExitNotConfigured;
     }
     if (invocation.file.empty() || invocation.file == "-") {
-        std::cout << SettingsFile::Export(configured);
+        std::cout << SettingsStore::Export(configured);
         return FlushStandardOutput();
     }
     try {
-        SettingsFile::ExportTo(invocation.file, configured);
+        SettingsStore::ExportTo(invocation.file, configured);
     } catch (const std::bad_alloc &) {
         throw;
     } catch (const std::exception &failure) {
@@ -67,7 +63,7 @@ int RunExport(const Invocation &invocation) {
 int RunImport(const Invocation &invocation) {
     std::vector<ProviderSettings> providers;
     try {
-        providers = SettingsFile::ImportFrom(invocation.file);
+        providers = SettingsStore::ImportFrom(invocation.file);
     } catch (const ESettingsFileError &failure) {
         ReportFailure(std::string(failure.what()) + "; nothing was imported");
         return kExitUsage;
@@ -85,11 +81,12 @@ int RunImport(const Invocation &invocation) {
     // Each provider is one save, as in the window, in the catalogue's order. A failed save stops
     // the import: the providers saved before it stay saved, those after it are left as they were.
     int status = kExitOk;
+    SettingsStore store(SettingsStore::Access::Update);
     for (std::size_t i = 0; i < providers.size(); ++i) {
         const ProviderSettings &entry = providers[i];
         const SettingsWarnings warnings;
         try {
-            const SettingsChange change = SettingsUpdate::Apply(entry.provider, entry.settings);
+            const SettingsChange change = store.Update(entry.provider, entry.settings);
             ReportWarnings(entry.provider, warnings.Notices());
             std::cout << entry.provider << ": " << (change.changed ? "changed" : "unchanged")
                       << "\n";

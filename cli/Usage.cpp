@@ -2,7 +2,6 @@
 
 #include "DriverSettings.h"
 #include "ExitStatus.h"
-#include "SettingsLocation.h"
 #include "SettingsStore.h"
 
 #include <string>
@@ -58,7 +57,8 @@ void PrintHelp(std::ostream &out) {
         out << field.label << ": 0 to " << field.entryCount - 1 << "\n";
     }
     out << "\nsettings: HKEY_LOCAL_MACHINE\\" << SettingsStore::KeyPathFor("PROVIDER") << ",\n  "
-        << DescribeSettingsLocation() << "\nget and export need only the right to read them.\n"
+        << SettingsStore::DescribeLocation()
+        << "\nget and export need only the right to read them.\n"
         << "\nexit status:\n"
         << "  " << kExitOk << "  success\n"
         << "  " << kExitFailed

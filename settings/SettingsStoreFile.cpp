@@ -1,8 +1,7 @@
-#include "SettingsFile.h"
-
+// The providers' settings as .reg files.
 #include "EFileTooLarge.h"
 #include "ERegSyntaxError.h"
-#include "ESettingsFileError.h"
+#include "ESettingsError.h"
 #include "ExchangeFile.h"
 #include "RegKeyPath.h"
 #include "RegNames.h"
@@ -141,7 +140,7 @@ private:
 
 } // namespace
 
-std::string SettingsFile::Export(const std::vector<ProviderSettings> &providers) {
+std::string SettingsStore::Export(const std::vector<ProviderSettings> &providers) {
     std::string out = "Windows Registry Editor Version 5.00";
     out += kEol;
     for (const ProviderSettings &entry : providers) {
@@ -162,8 +161,8 @@ std::string SettingsFile::Export(const std::vector<ProviderSettings> &providers)
     return out;
 }
 
-std::vector<ProviderSettings> SettingsFile::Import(std::string_view bytes,
-                                                   const std::string &source) {
+std::vector<ProviderSettings> SettingsStore::Import(std::string_view bytes,
+                                                    const std::string &source) {
     try {
         const RegText text(bytes, source);
         ProviderKeyCollector collector(text);
@@ -175,12 +174,12 @@ std::vector<ProviderSettings> SettingsFile::Import(std::string_view bytes,
     }
 }
 
-void SettingsFile::ExportTo(const std::string &path,
-                            const std::vector<ProviderSettings> &providers) {
+void SettingsStore::ExportTo(const std::string &path,
+                             const std::vector<ProviderSettings> &providers) {
     ExchangeFile::Write(path, Export(providers));
 }
 
-std::vector<ProviderSettings> SettingsFile::ImportFrom(const std::string &path) {
+std::vector<ProviderSettings> SettingsStore::ImportFrom(const std::string &path) {
     std::string bytes;
     try {
         bytes = ExchangeFile::Read(path, RegText::kMaxFileBytes);
