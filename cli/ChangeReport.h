@@ -1,7 +1,7 @@
 #pragma once
 
 #include "DriverSettings.h"
-#include "SettingsUpdate.h"
+#include "SettingsStore.h"
 
 #include <nlohmann/json.hpp>
 #include <ostream>

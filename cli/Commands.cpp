@@ -2,12 +2,10 @@
 #include "Commands.h"
 
 #include "ChangeReport.h"
-#include "ESettingsSavedUnconfirmed.h"
+#include "ESettingsError.h"
 #include "ExitStatus.h"
 #include "Output.h"
-#include "SettingsRemoval.h"
-#include "SettingsUpdate.h"
-#include "SettingsWarnings.h"
+#include "SettingsStore.h"
 
 #include <iostream>
 #include <new>
@@ -50,16 +48,18 @@ int RunGet(const Invocation &invocation) {
     nlohmann::ordered_json document = nlohmann::ordered_json::object();
     std::vector<int> statuses;
     bool printedOne = false;
+    SettingsStore store(SettingsStore::Access::Read);
     for (const std::string &provider : invocation.providers) {
-        const ProviderRead read = ReadProvider(provider);
-        statuses.push_back(read.status);
+        const ProviderRead read = store.Read(provider);
+        const int readStatus = ExitStatusOf(read);
+        statuses.push_back(readStatus);
         ReportWarnings(provider, read.warnings);
-        const bool failed = read.status == kExitFailed ||
-                            (read.status == kExitNotConfigured && !invocation.everyProvider);
+        const bool failed = readStatus == kExitFailed ||
+                            (readStatus == kExitNotConfigured && !invocation.everyProvider);
         if (invocation.json) {
             nlohmann::ordered_json &entry = document[provider];
-            entry["status"] = StatusWord(read.status);
-            if (read.status == kExitOk) {
+            entry["status"] = StatusWord(readStatus);
+            if (readStatus == kExitOk) {
                 AddSettings(entry, read.settings);
             } else {
                 entry["message"] = read.message;
@@ -71,10 +71,10 @@ int RunGet(const Invocation &invocation) {
             if (invocation.everyProvider) {
                 std::cout << (printedOne ? "\n[" : "[") << provider << "]\n";
             }
-            if (read.status == kExitOk) {
+            if (readStatus == kExitOk) {
                 PrintSettings(read.settings);
             } else {
-                std::cout << StatusWord(read.status) << "\n";
+                std::cout << StatusWord(readStatus) << "\n";
             }
             printedOne = true;
         }
@@ -91,8 +91,10 @@ int RunSet(const Invocation &invocation) {
     const SettingsWarnings warnings;
     SettingsChange change;
     try {
-        change = invocation.check ? SettingsUpdate::Check(provider, invocation.settings)
-                                  : SettingsUpdate::Apply(provider, invocation.settings);
+        SettingsStore store(invocation.check ? SettingsStore::Access::Read
+                                             : SettingsStore::Access::Update);
+        change = invocation.check ? store.Check(provider, invocation.settings)
+                                  : store.Update(provider, invocation.settings);
     } catch (const std::bad_alloc &) {
         throw;
     } catch (const std::exception &failure) {
@@ -131,8 +133,9 @@ int RunDelete(const Invocation &invocation) {
     int status = kExitOk;
     std::string message;
     try {
-        const bool found = invocation.check ? SettingsRemoval::WouldDelete(provider)
-                                            : SettingsRemoval::Delete(provider);
+        SettingsStore store(invocation.check ? SettingsStore::Access::Read
+                                             : SettingsStore::Access::Update);
+        const bool found = invocation.check ? store.WouldDelete(provider) : store.Delete(provider);
         word = !found ? "unchanged" : invocation.check ? "would delete" : "deleted";
     } catch (const std::bad_alloc &) {
         throw;

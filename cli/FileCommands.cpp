@@ -1,13 +1,8 @@
 // export and import: the providers' settings as a .reg file.
 #include "ChangeReport.h"
 #include "Commands.h"
-#include "ESettingsFileError.h"
-#include "ESettingsSavedUnconfirmed.h"
 #include "ExitStatus.h"
 #include "Output.h"
-#include "SettingsFile.h"
-#include "SettingsUpdate.h"
-#include "SettingsWarnings.h"
 
 #include <iostream>
 #include <new>
@@ -33,14 +28,15 @@ std::string NotImported(const std::vector<ProviderSettings> &providers, std::siz
 
 int RunExport(const Invocation &invocation) {
     std::vector<ProviderSettings> configured;
+    SettingsStore store(SettingsStore::Access::Read);
     for (std::string_view provider : ProviderCatalogue) {
-        const ProviderRead read = ReadProvider(std::string(provider));
+        const ProviderRead read = store.Read(std::string(provider));
         ReportWarnings(read.provider, read.warnings);
-        if (read.status == kExitFailed) {
+        if (read.outcome == ProviderRead::Outcome::Failed) {
             ReportFailure(read.provider + ": " + read.message + "; nothing was exported");
             return kExitFailed;
         }
-        if (read.status == kExitNotConfigured) {
+        if (read.outcome == ProviderRead::Outcome::NotConfigured) {
             if (!invocation.quiet) {
                 ReportFailure(read.provider +
                               " is not configured and is left out: " + read.message);
@@ -54,13 +50,13 @@ int RunExport(const Invocation &invocation) {
         return kExitNotConfigured;
     }
     const ExportTarget target =
-        invocation.for32BitWindows ? ExportTarget::Windows32 : SettingsFile::NativeTarget();
+        invocation.for32BitWindows ? ExportTarget::Windows32 : SettingsStore::NativeTarget();
     if (invocation.file.empty() || invocation.file == "-") {
-        std::cout << SettingsFile::Export(configured, target);
+        std::cout << SettingsStore::Export(configured, target);
         return FlushStandardOutput();
     }
     try {
-        SettingsFile::ExportTo(invocation.file, configured, target);
+        SettingsStore::ExportTo(invocation.file, configured, target);
     } catch (const std::bad_alloc &) {
         throw;
     } catch (const std::exception &failure) {
@@ -83,7 +79,7 @@ int RunImport(const Invocation &invocation) {
     };
     std::vector<ProviderSettings> providers;
     try {
-        providers = SettingsFile::ImportFrom(invocation.file);
+        providers = SettingsStore::ImportFrom(invocation.file);
     } catch (const ESettingsFileError &failure) {
         return refuse(kExitUsage, "invalid file",
                       std::string(failure.what()) + "; nothing was imported");
@@ -114,13 +110,15 @@ int RunImport(const Invocation &invocation) {
     // Each provider is one save, as in the window, in the catalogue's order. A failed save stops
     // the import: the providers saved before it stay saved, those after it are left as they were.
     int status = kExitOk;
+    SettingsStore store(invocation.check ? SettingsStore::Access::Read
+                                         : SettingsStore::Access::Update);
     for (std::size_t i = 0; i < providers.size(); ++i) {
         const ProviderSettings &entry = providers[i];
         const SettingsWarnings warnings;
         try {
-            const SettingsChange change =
-                invocation.check ? SettingsUpdate::Check(entry.provider, entry.settings)
-                                 : SettingsUpdate::Apply(entry.provider, entry.settings);
+            const SettingsChange change = invocation.check
+                                              ? store.Check(entry.provider, entry.settings)
+                                              : store.Update(entry.provider, entry.settings);
             ReportWarnings(entry.provider, warnings.Notices());
             if (invocation.json) {
                 document[entry.provider] = ChangeEntry(change, entry.settings, invocation.check);

@@ -1,26 +1,13 @@
 #include "Output.h"
 
-#include "ESettingsNotConfigured.h"
 #include "ExitStatus.h"
-#include "SettingsReader.h"
-#include "SettingsStore.h"
-#include "SettingsWarnings.h"
 #include "Usage.h"
 
 #include <cerrno>
 #include <cstring>
 #include <iostream>
-#include <new>
 
 namespace tessaport {
-
-std::string FailureText(const std::exception &failure) {
-    const auto *store = dynamic_cast<const ESettingsStoreError *>(&failure);
-    if (store != nullptr && !store->Reason().empty()) {
-        return std::string(failure.what()) + " (" + store->Reason() + ")";
-    }
-    return failure.what();
-}
 
 void ReportFailure(const std::string &text) {
     std::cerr << kProgram << ": " << text << "\n";
@@ -38,22 +25,16 @@ int FlushStandardOutput() {
     return kExitFailed;
 }
 
-ProviderRead ReadProvider(const std::string &provider) {
-    const SettingsWarnings warnings;
-    ProviderRead read{provider, kExitOk, {}, {}, {}};
-    try {
-        read.settings = SettingsReader::Read(provider);
-    } catch (const ESettingsNotConfigured &failure) {
-        read.status = kExitNotConfigured;
-        read.message = FailureText(failure);
-    } catch (const std::bad_alloc &) {
-        throw;
-    } catch (const std::exception &failure) {
-        read.status = kExitFailed;
-        read.message = FailureText(failure);
+int ExitStatusOf(const ProviderRead &read) {
+    switch (read.outcome) {
+    case ProviderRead::Outcome::Read:
+        return kExitOk;
+    case ProviderRead::Outcome::NotConfigured:
+        return kExitNotConfigured;
+    case ProviderRead::Outcome::Failed:
+        break;
     }
-    read.warnings = warnings.Notices();
-    return read;
+    return kExitFailed;
 }
 
 void ReportWarnings(const std::string &provider, const std::vector<std::string> &warnings) {

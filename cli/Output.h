@@ -1,6 +1,8 @@
 #pragma once
 
 #include "DriverSettings.h"
+#include "ESettingsError.h"
+#include "SettingsStore.h"
 
 #include <exception>
 #include <nlohmann/json.hpp>
@@ -10,8 +12,6 @@
 
 namespace tessaport {
 
-// A failure's text as tessaport-reg prints it: the store's fixed message, then its reason.
-std::string FailureText(const std::exception &failure);
 // "tessaport-reg: TEXT" on standard error.
 void ReportFailure(const std::string &text);
 
@@ -19,16 +19,8 @@ void ReportFailure(const std::string &text);
 // written (closed, or a full disk).
 int FlushStandardOutput();
 
-// A provider's settings as read for get and export: kExitOk with the settings, or
-// kExitNotConfigured or kExitFailed with the message.
-struct ProviderRead {
-    std::string provider;
-    int status;
-    DriverSettings settings;
-    std::string message;
-    std::vector<std::string> warnings; // see SettingsWarnings.h
-};
-ProviderRead ReadProvider(const std::string &provider);
+// kExitOk, kExitNotConfigured or kExitFailed.
+int ExitStatusOf(const ProviderRead &read);
 
 // "tessaport-reg: warning: PROVIDER: TEXT" on standard error for each warning.
 void ReportWarnings(const std::string &provider, const std::vector<std::string> &warnings);

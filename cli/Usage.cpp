@@ -2,7 +2,6 @@
 
 #include "DriverSettings.h"
 #include "ExitStatus.h"
-#include "SettingsLocation.h"
 #include "SettingsStore.h"
 
 #include <string>
@@ -130,7 +129,8 @@ void PrintHelp(std::ostream &out, Command topic) {
            "  \"usage error\", \"invalid file\", \"failed\"\n\n";
     PrintProvidersAndLists(out);
     out << "\nsettings: HKEY_LOCAL_MACHINE\\" << SettingsStore::KeyPathFor("PROVIDER") << ",\n  "
-        << DescribeSettingsLocation() << "\nget and export need only the right to read them.\n"
+        << SettingsStore::DescribeLocation()
+        << "\nget and export need only the right to read them.\n"
         << "\nexit status:\n"
         << "  " << kExitOk
         << "  success; get of every provider: each is configured or not configured\n"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <stdexcept>
+#include <string>
 
 namespace tessaport {
 
@@ -8,6 +9,11 @@ namespace tessaport {
 class ERegistryError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+
+    // A value asked for while no key is open; `action` is "read", "write" or "look for".
+    static ERegistryError NoKeyOpen(const std::string &action, const std::string &name) {
+        return ERegistryError("cannot " + action + " \"" + name + "\": no key is open");
+    }
 };
 
 } // namespace tessaport

@@ -4,7 +4,8 @@
 # different time zone and umask, and compares them: the .deb files, zips and .exe files byte for
 # byte, the MSIs table by table and stream by stream (wixl gives each MSI a new package code and
 # its time of writing in the summary, which are left out and counted). On a difference it shows
-# diffoscope's report when diffoscope is installed (Debian: diffoscope-minimal).
+# diffoscope's report when diffoscope is installed (Debian: diffoscope-minimal). The comparison
+# is tests/packaging/reproducible_test.sh.
 # usage: scripts/check-reproducible.sh [WORK_DIR]   (default: a temporary folder, removed after)
 # Environment: TESSAPORT_JOBS (default: all cores).
 set -euo pipefail
@@ -59,55 +60,4 @@ build_once "$first_tree" "$first/out"
 echo "== second build, in $second_tree"
 (umask 0002 && export TZ=Pacific/Kiritimati && build_once "$second_tree" "$second/out")
 
-# A failed comparison is counted, and the others still made.
-set +e
-suite=reproducible
-# shellcheck source=../tests/packaging/checks.sh
-source tests/packaging/checks.sh
-# msiinfo writes the streams of binary tables, such as the icon, into the current folder.
-mkdir -p "$work/msi-tables"
-cd "$work/msi-tables"
-
-show_difference() {
-    if command -v diffoscope >/dev/null; then
-        diffoscope --text - "$1" "$2" >&2 || true
-    else
-        say "diffoscope is not installed (Debian: diffoscope-minimal): $(cmp "$1" "$2" 2>&1)"
-    fi
-}
-identical() {
-    [ -f "$2" ] || { say "the second build made no $(basename "$2")"; return 1; }
-    cmp -s "$1" "$2" || { show_difference "$1" "$2"; return 1; }
-}
-
-# An MSI as text: its tables, a digest of each stream, and its summary without the package code
-# and the times.
-msi_contents() {
-    local table stream
-    for table in $(msiinfo tables "$1" | sort); do
-        [ "$table" = _SummaryInformation ] || msiinfo export "$1" "$table"
-    done
-    # The summary's stream holds the package code and times; its other fields are compared below.
-    for stream in $(msiinfo streams "$1" | grep -v 'SummaryInformation$' | sort); do
-        echo "$stream $(msiinfo extract "$1" "$stream" | sha256sum)"
-    done
-    msiinfo suminfo "$1" | grep -Ev '^(Revision number \(UUID\)|Created|Last saved):'
-}
-same_msi() {
-    [ -f "$2" ] || { say "the second build made no $(basename "$2")"; return 1; }
-    diff <(msi_contents "$1") <(msi_contents "$2") >&2 || return 1
-    cmp -s "$1" "$2" ||
-        echo "  $(basename "$1"): $(cmp -l "$1" "$2" | wc -l) bytes differ, in the package code and times"
-}
-
-made=0
-for file in "$first/out"/*; do
-    name=$(basename "$file")
-    made=$((made + 1))
-    case $name in
-    *.msi) check "$name: the same tables, streams and summary" same_msi "$file" "$second/out/$name" ;;
-    *) check "$name: byte for byte the same" identical "$file" "$second/out/$name" ;;
-    esac
-done
-check "each build made the same $made files" test "$(ls "$first/out")" = "$(ls "$second/out")"
-checks_summary
+tests/packaging/reproducible_test.sh "$first/out" "$second/out" "$work/msi-tables"

@@ -9,7 +9,7 @@ test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev libbenchmark-dev c
     libclang-rt-14-dev util-linux acl attr xvfb xdotool x11-utils xfwm4 dbus-x11 at-spi2-core python3-pyatspi imagemagick
     desktop-file-utils g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64
     debhelper dpkg-dev fakeroot lintian appstream mandoc icoutils wixl msitools adduser passwd
-    ansible-core osslsigncode openssl diffoscope-minimal)
+    ansible-core osslsigncode openssl diffoscope-minimal shellcheck)
 
 case "${1:-}" in
 run) wanted=("${run_packages[@]}") ;;

@@ -19,25 +19,26 @@ cmake --build "$build" --target tessaport-config >/dev/null
 
 # shellcheck source=lib/session.sh
 source scripts/lib/session.sh
+trap session_cleanup EXIT
 
-start_x_session 1280x800
-[ $window_manager = yes ] || fail "xfwm4 is needed for the window's frame"
-start_wine_prefix
-"$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f </dev/null \
+session_start_x 1280x800
+[ $session_window_manager = yes ] || session_fail "xfwm4 is needed for the window's frame"
+session_start_wine
+"$session_wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f </dev/null \
     >/dev/null 2>&1
 for value in NumberOfCards:3 PIIBeginAddress:10 PIQBeginAddress:20; do
-    "$wine" reg add 'HKLM\Software\Korvanta\Tessaport\Advantech' /v "${value%%:*}" /t REG_DWORD \
+    "$session_wine" reg add 'HKLM\Software\Korvanta\Tessaport\Advantech' /v "${value%%:*}" /t REG_DWORD \
         /d "${value#*:}" /f /reg:32 </dev/null >/dev/null 2>&1
 done
 
-start "$work/app.log" "$wine" "$build/app/tessaport-config.exe"
+session_start "$session_work/app.log" "$session_wine" "$build/app/tessaport-config.exe"
 main_window() { wid=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n1) && [ -n "$wid" ]; }
-wait_until 90 main_window || fail "the window did not appear"
+session_wait_until 90 main_window || session_fail "the window did not appear"
 timeout 30 xdotool windowactivate --sync "$wid"
 at() { echo $((($1 * dpi + 48) / 96)); }
 xdotool mousemove --window "$wid" "$(at 64)" "$(at 197)" click 1
 xdotool mousemove --window "$wid" "$(at 301)" "$(at 300)"
 sleep 1
 
-capture_frame "$wid" "$output"
+session_capture_frame "$wid" "$output"
 echo "wrote $output"

@@ -21,37 +21,38 @@ done
 
 # shellcheck source=lib/session.sh
 source scripts/lib/session.sh
-start_x_session 800x600
-[ $window_manager = yes ] || fail "xfwm4 is needed for the window's frame"
+trap session_cleanup EXIT
+session_start_x 800x600
+[ $session_window_manager = yes ] || session_fail "xfwm4 is needed for the window's frame"
 
 "$build/cli/tessaport-reg" set Advantech 3 10 20
 
-start "$work/app.log" "$build/app/tessaport-config"
+session_start "$session_work/app.log" "$build/app/tessaport-config"
 framed_window() {
     wid=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n1)
     [ -n "$wid" ] && xprop -id "$wid" _NET_FRAME_EXTENTS | grep -q ' = '
 }
-wait_until 60 framed_window || fail "the window did not appear"
+session_wait_until 60 framed_window || session_fail "the window did not appear"
 
 # PPM carries no time stamps, so equal pictures give equal files.
-capture() { capture_frame "$wid" "$1"; }
-differs_from() { capture "$work/current.ppm" && ! cmp -s "$1" "$work/current.ppm"; }
+capture() { session_capture_frame "$wid" "$1"; }
+differs_from() { capture "$session_work/current.ppm" && ! cmp -s "$1" "$session_work/current.ppm"; }
 stable() {
-    cp "$work/current.ppm" "$work/previous.ppm"
-    capture "$work/current.ppm"
-    cmp -s "$work/previous.ppm" "$work/current.ppm"
+    cp "$session_work/current.ppm" "$session_work/previous.ppm"
+    capture "$session_work/current.ppm"
+    cmp -s "$session_work/previous.ppm" "$session_work/current.ppm"
 }
 
 # Edit mode shows the lists enabled; the pointer then leaves the picture.
 timeout 30 xdotool windowactivate --sync "$wid"
 xdotool mousemove 0 0
-capture "$work/current.ppm"
-wait_until 20 stable || fail "the window kept changing"
-cp "$work/current.ppm" "$work/before.ppm"
+capture "$session_work/current.ppm"
+session_wait_until 20 stable || session_fail "the window kept changing"
+cp "$session_work/current.ppm" "$session_work/before.ppm"
 xdotool mousemove --window "$wid" 64 197 click 1 mousemove 0 0
-wait_until 20 differs_from "$work/before.ppm" || fail "edit mode did not show"
-wait_until 20 stable || fail "the window kept changing"
+session_wait_until 20 differs_from "$session_work/before.ppm" || session_fail "edit mode did not show"
+session_wait_until 20 stable || session_fail "the window kept changing"
 
 mkdir -p "$(dirname "$output")"
-convert "$work/current.ppm" -strip "$output"
+convert "$session_work/current.ppm" -strip "$output"
 echo "wrote $output"

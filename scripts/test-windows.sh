@@ -33,9 +33,10 @@ reg_linux=$PWD/$linux_build/cli/tessaport-reg
 
 # shellcheck source=lib/session.sh
 source scripts/lib/session.sh
-scratch=$work
+trap session_cleanup EXIT
+scratch=$session_work
 # The window tests run with no display at all.
-start_wine_prefix --null-display
+session_start_wine --null-display
 
 # The Windows executables' tests: the shared store tests and the back end's own. They share
 # Wine's registry, so one at a time.
@@ -54,7 +55,7 @@ if [ "$ctest_status" -ne 0 ] && [ "$unit_failed" -eq 0 ]; then
 fi
 
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
-run_wine() { "$wine" "$@" </dev/null 2>>"$scratch/wine-stderr.log" | tr -d '\r'; }
+run_wine() { "$session_wine" "$@" </dev/null 2>>"$scratch/wine-stderr.log" | tr -d '\r'; }
 
 # "NAME TYPE DATA" for each value of a key, as reg query prints it.
 query_values() {
@@ -227,7 +228,7 @@ check_unicode_file_names() {
     expect_equal "import of Ωmega.reg" "Adlink: unchanged" \
         "$(LC_ALL=C.UTF-8 run_wine "$reg_exe" import "$(windows_path "$dir/Ωmega.reg")")" || return 1
     # On a console (a terminal, through Wine's), the message names the file as it is.
-    out=$(LC_ALL=C.UTF-8 timeout 120 script -qec "$(printf '%q ' "$wine" "$reg_exe" import \
+    out=$(LC_ALL=C.UTF-8 timeout 120 script -qec "$(printf '%q ' "$session_wine" "$reg_exe" import \
         "$(windows_path "$dir/Ωmissing.reg")")" /dev/null </dev/null) &&
         { echo "import of a missing file succeeded" >&2; return 1; }
     grep -qF 'Ωmissing.reg: cannot read it' <<<"$out" || { echo "$out" >&2; return 1; }
@@ -242,7 +243,7 @@ check_settings_survive_a_restart() {
     wineserver -w
     wineserver -p </dev/null >>"$scratch/wineserver.log" 2>&1
     # Wine's services start here, not from the pipe below, which they would keep open.
-    "$wine" reg query 'HKCU\Software\Wine\Drivers' </dev/null >/dev/null 2>&1
+    "$session_wine" reg query 'HKCU\Software\Wine\Drivers' </dev/null >/dev/null 2>&1
     expect_equal "tessaport-reg.exe get Adlink after the registry's restart" \
         "$(printf '%s\n' NumberOfCards=3 PIIBeginAddress=4 PIQBeginAddress=5)" \
         "$(run_wine "$reg_exe" get Adlink)"

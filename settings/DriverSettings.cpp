@@ -1,7 +1,5 @@
 #include "DriverSettings.h"
 
-#include "RegNames.h"
-
 #include <algorithm>
 
 namespace tessaport {
@@ -21,8 +19,10 @@ bool IsCatalogueProvider(std::string_view name) {
 }
 
 std::optional<std::string_view> CatalogueProviderFor(std::string_view name) {
+    const auto fold = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+    const auto sameLetter = [&](char a, char b) { return fold(a) == fold(b); };
     for (std::string_view provider : ProviderCatalogue) {
-        if (EqualsFolded(provider, name)) {
+        if (std::equal(provider.begin(), provider.end(), name.begin(), name.end(), sameLetter)) {
             return provider;
         }
     }

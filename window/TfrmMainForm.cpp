@@ -2,7 +2,7 @@
 
 #include "Dialogs.h"
 #include "DriverSettings.h"
-#include "ESettingsSavedUnconfirmed.h"
+#include "ESettingsError.h"
 #include "MainFormDescription.h"
 #include "SettingsStore.h"
 #include "Text.h"

@@ -25,12 +25,13 @@ x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -s -static -municode -mwindows \
 
 # shellcheck source=../../scripts/lib/session.sh
 source scripts/lib/session.sh
+trap session_cleanup EXIT
 
-start_x_session 1024x768
-start_wine_prefix
+session_start_x 1024x768
+session_start_wine
 # Settings to load, as on a configured machine.
 for value in NumberOfCards:3 PIIBeginAddress:10 PIQBeginAddress:20; do
-    "$wine" reg add 'HKLM\Software\Korvanta\Tessaport\Advantech' /v "${value%%:*}" /t REG_DWORD \
+    "$session_wine" reg add 'HKLM\Software\Korvanta\Tessaport\Advantech' /v "${value%%:*}" /t REG_DWORD \
         /d "${value#*:}" /f /reg:32 </dev/null >/dev/null 2>&1
 done
 
@@ -40,7 +41,7 @@ now_ms() { echo $(($(date +%s%N) / 1000000)); }
 measure() { # program title
     local started pid mapped peak
     started=$(now_ms)
-    setsid "$wine" "$1" </dev/null >/dev/null 2>&1 &
+    setsid "$session_wine" "$1" </dev/null >/dev/null 2>&1 &
     pid=$!
     until xdotool search --onlyvisible --name "^$2\$" >/dev/null 2>&1; do
         sleep 0.005
@@ -64,21 +65,21 @@ for ((i = 0; i < warm_up; i++)); do
         measure "${program[$probe]}" "${title[$probe]}" >/dev/null
     done
 done
-for probe in "${probes[@]}"; do : >"$work/$probe.txt"; done
+for probe in "${probes[@]}"; do : >"$session_work/$probe.txt"; done
 for ((i = 0; i < runs; i++)); do
     # Taking turns, with a different one first each round, spreads drift over all.
     for ((turn = 0; turn < ${#probes[@]}; turn++)); do
         probe=${probes[$(((i + turn) % ${#probes[@]}))]}
-        measure "${program[$probe]}" "${title[$probe]}" >>"$work/$probe.txt"
+        measure "${program[$probe]}" "${title[$probe]}" >>"$session_work/$probe.txt"
     done
 done
 
-config_ms=$(cut -d' ' -f1 "$work/config.txt" | median)
-bare_ms=$(cut -d' ' -f1 "$work/bare.txt" | median)
-config_kib=$(cut -d' ' -f2 "$work/config.txt" | median)
-bare_kib=$(cut -d' ' -f2 "$work/bare.txt" | median)
-text_ms=$(cut -d' ' -f1 "$work/text.txt" | median)
-text_kib=$(cut -d' ' -f2 "$work/text.txt" | median)
+config_ms=$(cut -d' ' -f1 "$session_work/config.txt" | median)
+bare_ms=$(cut -d' ' -f1 "$session_work/bare.txt" | median)
+config_kib=$(cut -d' ' -f2 "$session_work/config.txt" | median)
+bare_kib=$(cut -d' ' -f2 "$session_work/bare.txt" | median)
+text_ms=$(cut -d' ' -f1 "$session_work/text.txt" | median)
+text_kib=$(cut -d' ' -f2 "$session_work/text.txt" | median)
 config_bytes=$(stat -c %s "$config")
 bare_bytes=$(stat -c %s "$bare")
 text_bytes=$(stat -c %s "$text")

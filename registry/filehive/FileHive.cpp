@@ -50,7 +50,10 @@ struct DirCloser {
 
 } // namespace
 
-HivePath FileHive::Resolve() const {
+HivePath &FileHive::Resolve() const {
+    if (resolved_) {
+        return *resolved_;
+    }
     if (path_.ends_with('/')) {
         throw ERegistryError(path_ + ": names a folder (it ends with '/'), not a registry file; "
                                      "nothing was read or written");
@@ -59,7 +62,7 @@ HivePath FileHive::Resolve() const {
     if (target.state == HiveState::Present) {
         CheckKind(target.info);
     }
-    return target;
+    return resolved_.emplace(std::move(target));
 }
 
 void FileHive::CheckKind(const struct stat &info) const {
@@ -74,13 +77,13 @@ HiveState FileHive::State() const {
 }
 
 bool FileHive::MayRead() const {
-    const HivePath target = Resolve();
+    const HivePath &target = Resolve();
     return target.state == HiveState::Present &&
            Accessible(target.folder.Get(), target.name.c_str(), R_OK, target.path);
 }
 
 bool FileHive::MayWrite() const {
-    const HivePath target = Resolve();
+    const HivePath &target = Resolve();
     if (target.state == HiveState::Denied) {
         return false;
     }
@@ -102,7 +105,7 @@ bool FileHive::MayWrite() const {
 }
 
 std::string FileHive::LockRefusal() const {
-    const HivePath target = Resolve();
+    const HivePath &target = Resolve();
     const std::string lock = HiveLock::NameFor(target.name);
     struct stat info {};
     if (target.state != HiveState::Present ||
@@ -114,24 +117,27 @@ std::string FileHive::LockRefusal() const {
 }
 
 std::optional<FileBytes> FileHive::Read() const {
-    const HivePath target = Resolve();
-    if (target.state == HiveState::Missing) {
-        return std::nullopt;
-    }
+    const HivePath &target = Resolve();
     if (target.state == HiveState::Denied) {
         ThrowSystemError(path_, "read it", EACCES);
     }
-    return ReadFile(target);
+    // By name in the folder held: the file may have been made since the path was resolved.
+    if (!target.missingFolders.empty() || target.blocked) {
+        return std::nullopt;
+    }
+    FileDescriptor fd;
+    struct stat info {};
+    return ReadFile(target, fd, info);
 }
 
-std::optional<FileBytes> FileHive::ReadFile(const HivePath &target) const {
+std::optional<FileBytes> FileHive::ReadFile(const HivePath &target, FileDescriptor &fd,
+                                            struct stat &info) const {
     // Non-blocking, in case a FIFO took the file's place since it was looked at; never through
     // a link put in the file's place since then.
-    FileDescriptor fd(OpenNoFollow(target));
+    fd = OpenNoFollow(target);
     if (!fd.IsOpen()) {
         return std::nullopt;
     }
-    struct stat info {};
     if (::fstat(fd.Get(), &info) != 0) {
         ThrowSystemError(path_, "look at it", errno);
     }
@@ -191,71 +197,90 @@ std::optional<FileBytes> FileHive::ReadFrom(int fd, const struct stat &info) con
     return buffer;
 }
 
-void FileHive::Update(const Edit &edit, std::optional<std::string_view> expected) const {
-    HivePath target = Resolve();
-    if (target.state == HiveState::Denied) {
-        ThrowSystemError(path_, "reach it", EACCES);
+void FileHive::Update(const Edit &edit) const {
+    Writer writer(*this);
+    if (const std::optional<std::string> next = edit(writer.Content())) {
+        writer.Replace(*next);
     }
-    CheckNameLeavesRoom(target);
-    if (target.state == HiveState::Missing) {
-        CreateFolders(target);
-    }
-    const struct stat folderInfo = FolderInfo(target);
-    const HiveLock lock(target.folder.Get(), target.name, target.path,
-                        target.state == HiveState::Present ? target.info.st_gid
-                                                           : folderInfo.st_gid);
-    RemoveStaleTempFiles(target);
+}
 
-    // Another writer may have created or replaced the file while this one waited. What is
-    // read, and whose rights are kept, is the file opened here, not whatever the path names
-    // by the time of a later check.
-    const FileDescriptor current = OpenNoFollow(target);
-    struct stat info {};
-    std::optional<FileBytes> bytes;
-    Current content;
-    std::optional<FileRights> rights;
-    if (current.IsOpen()) {
-        if (::fstat(current.Get(), &info) != 0) {
-            ThrowSystemError(path_, "look at it", errno);
-        }
-        CheckKind(info);
-        if (info.st_nlink > 1) {
-            throw ERegistryError(path_ + ": has " + std::to_string(info.st_nlink) +
-                                 " hard links; replacing it would split them, so it was not "
-                                 "written");
-        }
-        if (expected && Holds(current.Get(), info, *expected)) {
-            content = {*expected, true};
-        } else {
-            if (expected && ::lseek(current.Get(), 0, SEEK_SET) != 0) {
-                ThrowSystemError(path_, "read it", errno);
-            }
-            bytes = ReadFrom(current.Get(), info);
-            if (bytes) {
-                content.bytes = bytes->View();
-            }
-        }
-        rights.emplace(current.Get(), info, path_);
+FileHive::Writer::Writer(const FileHive &hive) : hive_(hive) {
+    HivePath &target = hive.Resolve();
+    if (target.state == HiveState::Denied) {
+        ThrowSystemError(hive.path_, "reach it", EACCES);
     }
-    const std::optional<std::string> next = edit(content);
-    if (!next) {
-        return;
+    hive.CheckNameLeavesRoom(target);
+    if (!target.missingFolders.empty()) {
+        hive.CreateFolders(target);
+    }
+    folderInfo_ = hive.FolderInfo(target);
+    lock_.emplace(target.folder.Get(), target.name, target.path,
+                  target.state == HiveState::Present ? target.info.st_gid : folderInfo_.st_gid);
+    hive.RemoveStaleTempFiles(target);
+
+    ReadCurrent();
+}
+
+// Another writer may have created or replaced the file since the path was resolved. What is
+// read, and whose rights are kept, is the file opened here, not whatever the path names by the
+// time of a later check.
+void FileHive::Writer::ReadCurrent() {
+    bytes_ = hive_.ReadFile(hive_.Resolve(), file_, info_);
+    content_.bytes = bytes_ ? std::optional<std::string_view>(bytes_->View())
+                            : std::optional<std::string_view>();
+}
+
+bool FileHive::Writer::StillAsRead() const {
+    const HivePath &target = hive_.Resolve();
+    struct stat now {};
+    if (::fstatat(target.folder.Get(), target.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0) {
+        return !file_.IsOpen();
+    }
+    if (!file_.IsOpen() || now.st_dev != info_.st_dev || now.st_ino != info_.st_ino) {
+        return false;
+    }
+    if (::lseek(file_.Get(), 0, SEEK_SET) != 0) {
+        ThrowSystemError(hive_.path_, "read it", errno);
+    }
+    return hive_.Holds(file_.Get(), now, content_.bytes.value_or(std::string_view()));
+}
+
+bool FileHive::Writer::Refresh() {
+    if (StillAsRead()) {
+        return false;
+    }
+    ReadCurrent();
+    return true;
+}
+
+void FileHive::Writer::Replace(std::string_view bytes) {
+    HivePath &target = hive_.Resolve();
+    const std::string &path = hive_.path_;
+    if (file_.IsOpen() && info_.st_nlink > 1) {
+        throw ERegistryError(path + ": has " + std::to_string(info_.st_nlink) +
+                             " hard links; replacing it would split them, so it was not "
+                             "written");
     }
     TempFile temp(target.folder.Get(), target.name, target.path);
-    temp.Write(*next);
-    if (rights) {
-        rights->ApplyTo(temp.Descriptor());
+    temp.Write(bytes);
+    if (file_.IsOpen()) {
+        FileRights(file_.Get(), info_, path).ApplyTo(temp.Descriptor());
     } else {
-        GiveNewFileRights(temp, folderInfo);
+        hive_.GiveNewFileRights(temp, folderInfo_);
     }
-    lock.CheckStillHeld();
+    lock_->CheckStillHeld();
     temp.Commit();
+    // A later writer of this operation finds the file made here.
+    if (::fstatat(target.folder.Get(), target.name.c_str(), &target.info, AT_SYMLINK_NOFOLLOW) ==
+        0) {
+        target.state = HiveState::Present;
+    }
     // The new settings are in place now: what fails from here on is no failed save.
     try {
         SyncFolder(target.folder.Get(), ParentFolder(target.path));
     } catch (const ERegistryError &failure) {
         throw ERegistryUnconfirmedWrite(
-            path_ +
+            path +
             ": the new settings are in place, but could not be confirmed to have "
             "reached the disk (" +
             failure.what() + "); a power cut could still undo them");

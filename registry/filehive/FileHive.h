@@ -2,6 +2,7 @@
 
 #include "FileBytes.h"
 #include "FileDescriptor.h"
+#include "HiveLock.h"
 #include "HivePath.h"
 #include "HiveState.h"
 
@@ -16,21 +17,50 @@ namespace tessaport {
 class TempFile;
 
 // The hive file on disk: what is at its path, who may read or replace it, and the atomic,
-// durable replacement under the writers' lock. The path is resolved once per use (see HivePath):
-// a symbolic link is followed when root, its folder's owner or this user made it, and the file is
-// written beside its target; anything but a regular file, a link someone else made, or a
-// dangling or looping link, is an error; a hard-linked file is never replaced.
+// durable replacement under the writers' lock. The path is resolved once, at first use, and then
+// serves every call (see HivePath): a FileHive lasts one operation. A symbolic link is followed
+// when root, its folder's owner or this user made it, and the file is written beside its target;
+// anything but a regular file, a link someone else made, or a dangling or looping link, is an
+// error; a hard-linked file is never replaced.
 class FileHive {
 public:
     // What the file holds when Update reads it under the lock.
     struct Current {
         std::optional<std::string_view> bytes; // nullopt when there is no file
-        // The file holds exactly the bytes Update was told to expect: what the caller read
-        // before, and may have parsed already.
-        bool unchangedSinceRead = false;
     };
     // Gets the current content and returns the new bytes, or nullopt to leave the file alone.
     using Edit = std::function<std::optional<std::string>(const Current &current)>;
+
+    // Holds the writers' lock from construction to destruction, and the file as it was read
+    // under it, so that what is written is based on what no other writer can change meanwhile.
+    class Writer {
+    public:
+        // Creates the missing folders, takes the lock and reads the file.
+        explicit Writer(const FileHive &hive);
+
+        const Current &Content() const { return content_; }
+        // Reads the file again when another program changed it since (editors take no lock);
+        // true when it did. The file held open is compared first: no name is looked up again
+        // unless it was replaced.
+        bool Refresh();
+        // Replaces the file with `bytes`. On failure the file is as it was and no temporary
+        // file is left, except for ERegistryUnconfirmedWrite: the new file is in place, but may
+        // not have reached the disk. A file made new gets mode 0660 and the folder's group in a
+        // setgid folder, else 0644.
+        void Replace(std::string_view bytes);
+
+    private:
+        void ReadCurrent();
+        bool StillAsRead() const;
+
+        const FileHive &hive_;
+        struct stat folderInfo_ {};
+        std::optional<HiveLock> lock_;
+        FileDescriptor file_;
+        struct stat info_ {};
+        std::optional<FileBytes> bytes_;
+        Current content_;
+    };
 
     explicit FileHive(std::string path) : path_(std::move(path)) {}
 
@@ -44,17 +74,16 @@ public:
     std::string LockRefusal() const;
     // The bytes, or nullopt when there is no file. Takes no lock: writers rename.
     std::optional<FileBytes> Read() const;
-    // Re-reads the file under the lock, applies `edit` and replaces the file with the result.
-    // On failure the file is as it was and no temporary file is left, except for
-    // ERegistryUnconfirmedWrite: the new file is in place, but may not have reached the disk.
-    // `expected` is the file as the caller read it, if it did. A file made new gets mode 0660
-    // and the folder's group in a setgid folder, else 0644.
-    void Update(const Edit &edit, std::optional<std::string_view> expected = std::nullopt) const;
+    // Reads the file under the lock, applies `edit` and replaces the file with the result, as
+    // Writer does.
+    void Update(const Edit &edit) const;
 
 private:
-    HivePath Resolve() const;
+    HivePath &Resolve() const;
     void CheckKind(const struct stat &info) const;
-    std::optional<FileBytes> ReadFile(const HivePath &target) const;
+    // `fd` is left open on the file read, `info` its fstat; not open when there is no file.
+    std::optional<FileBytes> ReadFile(const HivePath &target, FileDescriptor &fd,
+                                      struct stat &info) const;
     // Not open when there is no file.
     FileDescriptor OpenNoFollow(const HivePath &target) const;
     std::optional<FileBytes> ReadFrom(int fd, const struct stat &info) const;
@@ -66,6 +95,7 @@ private:
     void RemoveStaleTempFiles(const HivePath &target) const;
 
     std::string path_;
+    mutable std::optional<HivePath> resolved_;
 };
 
 } // namespace tessaport

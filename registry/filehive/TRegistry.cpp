@@ -21,80 +21,24 @@ namespace tessaport {
 
 namespace {
 
-// The file as OpenKey read it, parsed for editing: CloseKey edits it without parsing it again
-// when the file is still the same, byte for byte.
-struct ParsedFile {
-    FileBytes bytes;
-    std::unique_ptr<RegText> text;
-    std::unique_ptr<RegEditor> editor;
-};
-
-// What OpenKey found: served to ReadInteger without reading the file again.
+// What OpenKey found: served to ReadInteger without reading the file again. A key opened to be
+// written keeps the writers' lock and the file as read under it until CloseKey, which edits that
+// parse and replaces the file once, whatever was written.
 struct OpenKeyState {
-    FileHive hive;
+    std::shared_ptr<const FileHive> hive;
     RegKeyPath key;
     KeySnapshot snapshot;
     // Writes not yet in the file: CloseKey makes them in one replacement, together with the
     // key itself when it is still to be created.
     std::vector<RegEditor::Assignment> held;
-    std::unique_ptr<ParsedFile> parsed;
+    std::unique_ptr<FileHive::Writer> writer;
+    std::unique_ptr<RegText> text;
+    std::unique_ptr<RegEditor> editor;
     bool create = false;
 };
 
-std::unique_ptr<ParsedFile> ParseForEditing(const FileHive &hive, FileBytes bytes,
-                                            const RegKeyPath &key) {
-    auto parsed = std::make_unique<ParsedFile>(ParsedFile{std::move(bytes), nullptr, nullptr});
-    parsed->text = std::make_unique<RegText>(parsed->bytes.View(), hive.Path());
-    parsed->editor =
-        std::make_unique<RegEditor>(parsed->text.get(), key, RegEditor::Preparation::WhenNeeded);
-    return parsed;
-}
-
 std::string Describe(const OpenKeyState &open, const std::string &name) {
-    return open.hive.Path() + ": " + open.key.FullName() + ": value \"" + name + "\"";
-}
-
-std::string DescribeHeld(const OpenKeyState &open) {
-    std::string names;
-    for (const RegEditor::Assignment &write : open.held) {
-        names += names.empty() ? "" : ", ";
-        names += "\"" + write.name + "\"";
-    }
-    return open.hive.Path() + ": " + open.key.FullName() + ": " +
-           (open.held.size() == 1 ? "value " : "values ") + names;
-}
-
-// All held writes of the key in one replacement of the file, read-modify-write under the lock.
-void WriteHeld(const OpenKeyState &open) {
-    std::optional<std::string_view> parsedBytes;
-    if (open.parsed) {
-        parsedBytes = open.parsed->bytes.View();
-    }
-    open.hive.Update(
-        [&](const FileHive::Current &current) {
-            if (!current.bytes && !open.create) {
-                throw ERegistryError(DescribeHeld(open) +
-                                     " cannot be written: the file has been removed; nothing was "
-                                     "written");
-            }
-            std::optional<RegText> text;
-            std::optional<RegEditor> reparsed;
-            // OpenKey's parse serves as long as the file is as it was read.
-            if (!current.bytes) {
-                reparsed.emplace(nullptr, open.key);
-            } else if (!current.unchangedSinceRead) {
-                text.emplace(*current.bytes, open.hive.Path());
-                reparsed.emplace(&*text, open.key, RegEditor::Preparation::WhenNeeded);
-            }
-            const RegEditor &editor = reparsed ? *reparsed : *open.parsed->editor;
-            if (!editor.Key().exists && !open.create) {
-                throw ERegistryError(DescribeHeld(open) +
-                                     " cannot be written: the key has been deleted; nothing was "
-                                     "written");
-            }
-            return open.held.empty() ? editor.CreateKey() : editor.SetValues(open.held);
-        },
-        parsedBytes);
+    return open.hive->Path() + ": " + open.key.FullName() + ": value \"" + name + "\"";
 }
 
 KeySnapshot ScanKey(const FileHive &hive, std::string_view bytes, const RegKeyPath &key) {
@@ -106,15 +50,61 @@ KeySnapshot ScanKey(const FileHive &hive, std::string_view bytes, const RegKeyPa
 
 } // namespace
 
+// One object serves one operation: the hive's path is resolved once, and the file read once for
+// as long as it stays the same file.
 struct TRegistry::Impl {
     explicit Impl(RegAccess requested) : access(requested) {}
+
+    // The location is read at each use; the path is resolved again only when it changed.
+    const std::shared_ptr<const FileHive> &Hive() {
+        std::string location = HiveLocation::Current();
+        if (!hive || hive->Path() != location) {
+            hive = std::make_shared<const FileHive>(std::move(location));
+            bytes.reset();
+            bytesRead = false;
+            scanned.reset();
+        }
+        return hive;
+    }
+    // The file's bytes, read once per object, or nullopt when there is none.
+    const std::optional<FileBytes> &Bytes() {
+        if (!bytesRead) {
+            bytes = Hive()->Read();
+            bytesRead = true;
+        }
+        return bytes;
+    }
+    // Takes the writers' lock, unless held, and parses the file as read under it for editing.
+    void LockForWriting(OpenKeyState &state);
 
     RegAccess access;
     RegRootKey root = kHKeyCurrentUser;
     std::string currentPath;
     std::string openFailure;
+    std::shared_ptr<const FileHive> hive;
+    std::optional<FileBytes> bytes;
+    bool bytesRead = false;
+    // The last key scanned, so that KeyExists after a failed OpenKey reads nothing again.
+    std::optional<std::pair<RegKeyPath, bool>> scanned;
     std::optional<OpenKeyState> open;
 };
+
+void TRegistry::Impl::LockForWriting(OpenKeyState &state) {
+    if (!state.writer) {
+        state.writer = std::make_unique<FileHive::Writer>(*state.hive);
+    }
+    // What was read before is read again under the lock.
+    bytes.reset();
+    bytesRead = false;
+    const std::optional<std::string_view> &current = state.writer->Content().bytes;
+    state.editor.reset();
+    state.text.reset();
+    if (current) {
+        state.text = std::make_unique<RegText>(*current, state.hive->Path());
+    }
+    state.editor = std::make_unique<RegEditor>(state.text.get(), state.key,
+                                               RegEditor::Preparation::WhenNeeded);
+}
 
 TRegistry::TRegistry(RegAccess access) : impl_(std::make_unique<Impl>(access)) {}
 
@@ -142,15 +132,12 @@ bool TRegistry::OpenKey(const std::string &key, bool canCreate) {
     if (!path) {
         return fail("\"" + key + "\" is not a valid key path");
     }
-    FileHive hive(HiveLocation::Current());
+    const std::shared_ptr<const FileHive> opened = impl_->Hive();
+    const FileHive &hive = *opened;
     const std::string &file = hive.Path();
-    const bool wantsWrite = RequestsWriteAccess(impl_->access);
     const std::string cannotWrite =
         file + ": this user may not replace it (that needs read and write access to the file, "
                "write access to its folder and read access to its lock file)";
-    std::optional<KeySnapshot> snapshot;
-    std::unique_ptr<ParsedFile> parsed;
-    bool create = false;
     switch (hive.State()) {
     case HiveState::Denied:
         return fail(file + ": this user may not reach it (a folder on its path is closed)");
@@ -161,40 +148,38 @@ bool TRegistry::OpenKey(const std::string &key, bool canCreate) {
         if (!hive.MayWrite()) {
             return fail(file + ": there is no such file, and this user may not create it");
         }
-        snapshot.emplace().exists = true;
-        create = true;
         break;
-    case HiveState::Present: {
+    case HiveState::Present:
         if (!hive.MayRead()) {
             return fail(file + ": this user may not read it");
         }
-        if (wantsWrite && !hive.MayWrite()) {
+        if (RequestsWriteAccess(impl_->access) && !hive.MayWrite()) {
             const std::string lockRefusal = hive.LockRefusal();
             return fail(lockRefusal.empty() ? cannotWrite : lockRefusal);
         }
-        std::optional<FileBytes> bytes = hive.Read();
-        if (bytes && canCreate && wantsWrite) {
-            // Opened to be written: parsed once for reading and editing.
-            parsed = ParseForEditing(hive, std::move(*bytes), *path);
-            snapshot = parsed->editor->Key();
-        } else if (bytes) {
-            snapshot = ScanKey(hive, bytes->View(), *path);
-        }
-        if (!snapshot || !snapshot->exists) {
-            if (!canCreate) {
-                return fail(file + ": there is no key " + path->FullName());
-            }
-            if (!hive.MayWrite()) {
-                return fail(cannotWrite);
-            }
-            snapshot.emplace().exists = true;
-            create = true;
-        }
         break;
     }
+    OpenKeyState state{opened, std::move(*path), {}, {}, nullptr, nullptr, nullptr, false};
+    // A file still to be made, and its folders, wait for CloseKey, as does the lock.
+    if (canCreate && hive.State() == HiveState::Present && hive.MayWrite()) {
+        // Opened to be written: parsed once, under the lock, for reading and editing.
+        impl_->LockForWriting(state);
+        state.snapshot = state.editor->Key();
+    } else if (const std::optional<FileBytes> &bytes = impl_->Bytes()) {
+        state.snapshot = ScanKey(hive, bytes->View(), state.key);
+        impl_->scanned.emplace(state.key, state.snapshot.exists);
     }
-    impl_->open.emplace(OpenKeyState{
-        std::move(hive), std::move(*path), std::move(*snapshot), {}, std::move(parsed), create});
+    if (!state.snapshot.exists) {
+        if (!canCreate) {
+            return fail(file + ": there is no key " + state.key.FullName());
+        }
+        if (!hive.MayWrite()) {
+            return fail(cannotWrite);
+        }
+        state.snapshot.exists = true;
+        state.create = true;
+    }
+    impl_->open.emplace(std::move(state));
     impl_->currentPath = key;
     return true;
 }
@@ -206,8 +191,26 @@ const std::string &TRegistry::OpenFailure() const {
 void TRegistry::CloseKey() {
     std::optional<OpenKeyState> closing = std::exchange(impl_->open, std::nullopt);
     impl_->currentPath.clear();
-    if (closing && (closing->create || !closing->held.empty())) {
-        WriteHeld(*closing);
+    if (!closing || (!closing->create && closing->held.empty())) {
+        return;
+    }
+    OpenKeyState &open = *closing;
+    if (!open.writer || open.writer->Refresh()) {
+        impl_->LockForWriting(open);
+    }
+    if (!open.editor->Key().exists && !open.create) {
+        std::string names;
+        for (const RegEditor::Assignment &write : open.held) {
+            names += (names.empty() ? "\"" : ", \"") + write.name + "\"";
+        }
+        throw ERegistryError(open.hive->Path() + ": " + open.key.FullName() + ": " +
+                             (open.held.size() == 1 ? "value " : "values ") + names +
+                             " cannot be written: the key has been deleted; nothing was written");
+    }
+    const std::optional<std::string> next =
+        open.held.empty() ? open.editor->CreateKey() : open.editor->SetValues(open.held);
+    if (next) {
+        open.writer->Replace(*next);
     }
 }
 
@@ -224,7 +227,11 @@ bool TRegistry::KeyExists(const std::string &key) {
     if (!path) {
         return false;
     }
-    const FileHive hive(HiveLocation::Current());
+    if (impl_->scanned &&
+        RelationOf({path->Root(), path->Relative()}, impl_->scanned->first) == KeyRelation::Same) {
+        return impl_->scanned->second;
+    }
+    const FileHive &hive = *impl_->Hive();
     switch (hive.State()) {
     case HiveState::Missing:
         return false;
@@ -237,7 +244,7 @@ bool TRegistry::KeyExists(const std::string &key) {
     if (!hive.MayRead()) {
         throw ERegistryError(hive.Path() + ": this user may not read it");
     }
-    const std::optional<FileBytes> bytes = hive.Read();
+    const std::optional<FileBytes> &bytes = impl_->Bytes();
     return bytes && ScanKey(hive, bytes->View(), *path).exists;
 }
 
@@ -282,14 +289,14 @@ bool TRegistry::DeleteKey(const std::string &key) {
 
 bool TRegistry::ValueExists(const std::string &name) {
     if (!impl_->open) {
-        throw ERegistryError("cannot look for \"" + name + "\": no key is open");
+        throw ERegistryError::NoKeyOpen("look for", name);
     }
     return impl_->open->snapshot.Find(name) != nullptr;
 }
 
 std::int32_t TRegistry::ReadInteger(const std::string &name) {
     if (!impl_->open) {
-        throw ERegistryError("cannot read \"" + name + "\": no key is open");
+        throw ERegistryError::NoKeyOpen("read", name);
     }
     const OpenKeyState &open = *impl_->open;
     const KeySnapshot::Entry *entry = open.snapshot.Find(name);
@@ -309,7 +316,7 @@ std::int32_t TRegistry::ReadInteger(const std::string &name) {
 
 void TRegistry::WriteInteger(const std::string &name, std::int32_t value) {
     if (!impl_->open) {
-        throw ERegistryError("cannot write \"" + name + "\": no key is open");
+        throw ERegistryError::NoKeyOpen("write", name);
     }
     OpenKeyState &open = *impl_->open;
     if (!RequestsWriteAccess(impl_->access)) {

@@ -41,6 +41,12 @@ std::string_view RootKeyName(RegRootKey root) {
 }
 
 std::optional<RegRootKey> RootKeyFromName(std::string_view name) {
+    // Nearly every header of a file spells its root as exporters do.
+    for (const RootSpelling &spelling : kRoots) {
+        if (name == spelling.fullName) {
+            return spelling.root;
+        }
+    }
     for (const RootSpelling &spelling : kRoots) {
         if (EqualsFolded(name, spelling.fullName) || EqualsFolded(name, spelling.alias)) {
             return spelling.root;

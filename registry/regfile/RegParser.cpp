@@ -4,6 +4,7 @@
 #include "RegSyntax.h"
 #include "RegValue.h"
 
+#include <algorithm>
 #include <string>
 
 namespace tessaport {
@@ -100,18 +101,12 @@ void RegParser::CheckSectionPath(std::string_view relative, std::size_t line) co
         return;
     }
     std::size_t depth = 1;
-    bool previousWasSlash = true;
-    for (char c : relative) {
-        if (c == '\\') {
-            if (previousWasSlash) {
-                text_.Fail(line, "key path with an empty name (doubled or stray backslash)");
-            }
-            ++depth;
+    for (std::size_t slash = relative.find('\\'); slash != std::string_view::npos;
+         slash = relative.find('\\', slash + 1)) {
+        if (slash == 0 || slash + 1 == relative.size() || relative[slash + 1] == '\\') {
+            text_.Fail(line, "key path with an empty name (doubled or stray backslash)");
         }
-        previousWasSlash = c == '\\';
-    }
-    if (previousWasSlash) {
-        text_.Fail(line, "key path with an empty name (doubled or stray backslash)");
+        ++depth;
     }
     if (depth > kMaxKeyDepth) {
         text_.Fail(line, "key path more than 512 levels deep");
@@ -224,14 +219,27 @@ void RegParser::ParseHexValue(const RegLine &line, std::size_t pos, RegValueEven
 std::uint32_t RegParser::ReadHexNumber(const RegLine &line, std::size_t &pos,
                                        std::string_view what) const {
     const std::string_view text = line.text;
-    const std::size_t first = pos;
+    const std::size_t limit = std::min(text.size(), pos + kMaxDwordDigits);
     std::uint32_t number = 0;
-    while (pos < text.size() && IsHexDigit(text[pos])) {
-        if (pos - first == kMaxDwordDigits) {
-            text_.Fail(line.number, std::string(what) + " has at most 8 hex digits");
+    // Exporters write eight digits: taken without a test for each.
+    if (limit - pos == kMaxDwordDigits) {
+        std::uint32_t invalid = 0;
+        for (std::size_t i = 0; i < kMaxDwordDigits; ++i) {
+            const std::uint32_t digit = HexDigitValue(text[pos + i]);
+            invalid |= digit;
+            number = (number << 4) | (digit & 0xF);
         }
-        number = (number << 4) | HexDigitValue(text[pos]);
-        ++pos;
+        if (invalid <= 0xF) {
+            pos = limit;
+        } else {
+            number = 0;
+        }
+    }
+    for (std::uint32_t digit = 0; pos < limit && (digit = HexDigitValue(text[pos])) <= 0xF; ++pos) {
+        number = (number << 4) | digit;
+    }
+    if (pos < text.size() && IsHexDigit(text[pos])) {
+        text_.Fail(line.number, std::string(what) + " has at most 8 hex digits");
     }
     return number;
 }

@@ -50,6 +50,12 @@ constexpr bool OnlyCommentFrom(std::string_view text, std::size_t pos) {
 // The closing quote of the quoted text that opens at `open`, stepping over backslash escapes;
 // npos when there is none.
 constexpr std::size_t ClosingQuote(std::string_view text, std::size_t open) {
+    // Most names and strings hold no escape: then the next quote closes them.
+    const std::size_t quote = text.find('"', open + 1);
+    if (quote == std::string_view::npos ||
+        text.substr(open + 1, quote - open - 1).find('\\') == std::string_view::npos) {
+        return quote;
+    }
     for (std::size_t pos = open + 1; pos < text.size(); ++pos) {
         if (text[pos] == '\\') {
             ++pos;

@@ -122,21 +122,21 @@ bool TRegistry::DeleteKey(const std::string &key) {
 
 bool TRegistry::ValueExists(const std::string &name) {
     if (!impl_->key) {
-        throw ERegistryError("Cannot look for \"" + name + "\": no key is open");
+        throw ERegistryError::NoKeyOpen("look for", name);
     }
     return HasValue(impl_->key.Get(), name, impl_->Where(impl_->path));
 }
 
 std::int32_t TRegistry::ReadInteger(const std::string &name) {
     if (!impl_->key) {
-        throw ERegistryError("Cannot read \"" + name + "\": no key is open");
+        throw ERegistryError::NoKeyOpen("read", name);
     }
     return static_cast<std::int32_t>(QueryDword(impl_->key.Get(), name, impl_->Where(impl_->path)));
 }
 
 void TRegistry::WriteInteger(const std::string &name, std::int32_t value) {
     if (!impl_->key) {
-        throw ERegistryError("Cannot write \"" + name + "\": no key is open");
+        throw ERegistryError::NoKeyOpen("write", name);
     }
     SetDword(impl_->key.Get(), name, static_cast<std::uint32_t>(value), impl_->Where(impl_->path));
 }

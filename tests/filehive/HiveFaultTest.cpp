@@ -3,7 +3,7 @@
 #include "DriverSettings.h"
 #include "ERegistryError.h"
 #include "ERegistryUnconfirmedWrite.h"
-#include "ESettingsSavedUnconfirmed.h"
+#include "ESettingsError.h"
 #include "ExchangeFile.h"
 #include "FileHive.h"
 #include "HiveSandbox.h"

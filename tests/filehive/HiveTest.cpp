@@ -339,6 +339,15 @@ TEST(Hive, AWriteAfterSomeoneElseChangedTheFileRereadsIt) {
         EXPECT_EQ(sandbox.ReadHive(),
                   "REGEDIT4\n" + kHeader + "\n\"A\"=dword:00000003\n\"B\"=dword:5\n");
 
+        // An editor saves by renaming a new file of the same size over it.
+        ASSERT_TRUE(registry.OpenKey(kKey, canCreate));
+        testing::WriteBytes(sandbox.Folder() / "edited",
+                            "REGEDIT4\n" + kHeader + "\n\"A\"=dword:00000003\n\"B\"=dword:6\n");
+        fs::rename(sandbox.Folder() / "edited", sandbox.Hive());
+        writeA(4);
+        EXPECT_EQ(sandbox.ReadHive(),
+                  "REGEDIT4\n" + kHeader + "\n\"A\"=dword:00000004\n\"B\"=dword:6\n");
+
         // Another program adds a value.
         ASSERT_TRUE(registry.OpenKey(kKey, canCreate));
         sandbox.WriteHive("REGEDIT4\n" + kHeader + "\n\"A\"=dword:1\n\"C\"=dword:2\n");

@@ -1,6 +1,7 @@
 # Named checks with one line each and a closing count. Source it after setting suite, the word
 # that starts each line; end the script with `checks_summary`.
 # shellcheck shell=bash
+: "${suite:?set suite before sourcing checks.sh}"
 
 passed=0
 failed=0

@@ -184,25 +184,26 @@ window_starts() {
     (
         # shellcheck source=../../scripts/lib/session.sh
         source "$here/../../scripts/lib/session.sh"
-        start_x_session 1024x768
-        chmod 755 "$work"
+        trap session_cleanup EXIT
+        session_start_x 1024x768
+        chmod 755 "$session_work"
         unset TESSAPORT_REGISTRY
-        export XDG_RUNTIME_DIR=$work/member-runtime
+        export XDG_RUNTIME_DIR=$session_work/member-runtime
         mkdir -m 700 "$XDG_RUNTIME_DIR" && chown "$member" "$XDG_RUNTIME_DIR"
-        start "$work/app.log" setpriv --reuid="$member" --regid="$member" --init-groups \
+        session_start "$session_work/app.log" setpriv --reuid="$member" --regid="$member" --init-groups \
             /usr/bin/tessaport-config
-        app=${groups[-1]}
+        app=${session_groups[-1]}
         shown() { wid=$(xdotool search --onlyvisible --name '^Tessaport Configuration$' | head -n1) &&
             [ -n "$wid" ]; }
-        wait_until 60 shown || fail "the installed window did not appear"
-        [ "$window_manager" = yes ] && timeout 30 xdotool windowactivate --sync "$wid"
+        session_wait_until 60 shown || session_fail "the installed window did not appear"
+        [ "$session_window_manager" = yes ] && timeout 30 xdotool windowactivate --sync "$wid"
         # Exit, at its place in the window.
         xdotool mousemove --window "$wid" 301 252 click 1
         ended() { ! kill -0 "$app" 2>/dev/null; }
-        wait_until 60 ended || fail "the window did not close on Exit"
+        session_wait_until 60 ended || session_fail "the window did not close on Exit"
         status=0
         wait "$app" || status=$?
-        [ $status -eq 0 ] || fail "exit status $status"
+        [ $status -eq 0 ] || session_fail "exit status $status"
     )
 }
 check "the installed window starts from /usr/bin under Xvfb and exits with 0" window_starts

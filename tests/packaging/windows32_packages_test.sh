@@ -12,7 +12,7 @@ scratch=$(mktemp -d "${TMPDIR:-/tmp}/tessaport-win32-test.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 here=$(cd "$(dirname "$0")" && pwd)
 # msiinfo export and msiextract write binary streams, such as the icon, into the current folder.
-cd "$scratch"
+cd "$scratch" || exit 1
 
 suite=windows32-packages
 # shellcheck source=checks.sh

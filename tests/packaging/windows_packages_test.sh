@@ -22,12 +22,13 @@ documents=(README.md LICENSE.txt)
 
 # shellcheck source=../../scripts/lib/session.sh
 source "$(dirname "$0")/../../scripts/lib/session.sh"
-scratch=$work
+trap session_cleanup EXIT
+scratch=$session_work
 
 suite=windows-packages
 # shellcheck source=checks.sh
 source "$(dirname "$0")/checks.sh"
-run_wine() { "$wine" "$@" </dev/null 2>>"$scratch/wine-stderr.log" | tr -d '\r'; }
+run_wine() { "$session_wine" "$@" </dev/null 2>>"$scratch/wine-stderr.log" | tr -d '\r'; }
 sorted() { printf '%s\n' "$@" | sort; }
 
 # --- The zip.
@@ -68,13 +69,13 @@ msi_tables() {
 check "MSI tables: files, fixed UpgradeCode, publisher, icon, shortcut, PATH, no registry values" msi_tables
 
 # --- Under Wine.
-check "a fresh Wine prefix" start_wine_prefix --null-display || { checks_summary; exit 1; }
+check "a fresh Wine prefix" session_start_wine --null-display || { checks_summary; exit 1; }
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
-unix_path() { "$wine" winepath -u "$1" 2>/dev/null </dev/null | tr -d '\r'; }
+unix_path() { "$session_wine" winepath -u "$1" 2>/dev/null </dev/null | tr -d '\r'; }
 install_dir=$(unix_path 'C:\Program Files\TessaportConfig')
 # Windows puts a per-machine install's shortcut in the common Start menu; Wine in the user's.
 start_menus=("$(unix_path 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs')"
-    "$(unix_path "$("$wine" cmd /c echo %APPDATA% </dev/null 2>/dev/null | tr -d '\r')")/Microsoft/Windows/Start Menu/Programs")
+    "$(unix_path "$("$session_wine" cmd /c echo %APPDATA% </dev/null 2>/dev/null | tr -d '\r')")/Microsoft/Windows/Start Menu/Programs")
 shortcut_present() {
     local menu
     for menu in "${start_menus[@]}"; do

@@ -2,6 +2,10 @@
 
 #include <climits>
 #include <gtest/gtest.h>
+#include <optional>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 namespace tessaport {
 namespace {
@@ -70,6 +74,18 @@ TEST(DriverSettings, CatalogueMatchesProviderNamesExactly) {
     EXPECT_FALSE(IsCatalogueProvider("advantech"));
     EXPECT_FALSE(IsCatalogueProvider(" Adlink"));
     EXPECT_FALSE(IsCatalogueProvider(""));
+}
+
+// Key names match without regard to ASCII case: the catalogue's spelling, or none.
+TEST(DriverSettings, CatalogueSpellingIsFoundWhateverTheCase) {
+    const std::vector<std::pair<std::string_view, std::optional<std::string_view>>> cases{
+        {"ADVANTECH", "Advantech"}, {"adLINK", "Adlink"},        {"Advantech", "Advantech"},
+        {"Advantec", std::nullopt}, {"Adlinks", std::nullopt},   {"Adlink ", std::nullopt},
+        {"", std::nullopt},         {"Adl\xC9nk", std::nullopt},
+    };
+    for (const auto &[name, spelling] : cases) {
+        EXPECT_EQ(CatalogueProviderFor(name), spelling) << name;
+    }
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 // Settings files: what an import takes from a .reg file, and what it refuses.
-#include "SettingsFile.h"
-
-#include "ESettingsFileError.h"
+#include "ESettingsError.h"
+#include "SettingsStore.h"
 #include "Utf8.h"
 
 #include <charconv>
@@ -96,7 +95,7 @@ TEST(SettingsFile, ImportTakesOnlyTheProviderKeysAsAnImporterReplaysThem) {
     for (const ImportCase &c : cases) {
         SCOPED_TRACE(c.label);
         try {
-            EXPECT_EQ(SettingsFile::Import(c.file, "in.reg"), c.expected);
+            EXPECT_EQ(SettingsStore::Import(c.file, "in.reg"), c.expected);
             EXPECT_EQ(c.failure, "") << "accepted";
         } catch (const ESettingsFileError &failure) {
             EXPECT_NE(c.failure, "") << failure.what();
@@ -116,14 +115,14 @@ TEST(SettingsFile, ExportIsAVersion5FileThatImportsAsItWasWritten) {
     };
     for (const auto &[target, keys] : targets) {
         SCOPED_TRACE(keys);
-        const std::string file = SettingsFile::Export(providers, target);
+        const std::string file = SettingsStore::Export(providers, target);
         EXPECT_EQ(file.substr(0, file.find("Advantech]") + 12),
                   "Windows Registry Editor Version 5.00\r\n\r\n"
                   "[HKEY_LOCAL_MACHINE\\" +
                       keys + "\\Tessaport\\Advantech]\r\n");
         EXPECT_NE(file.find("\"PIQBeginAddress\"=dword:00000031\r\n"), std::string::npos) << file;
         EXPECT_TRUE(file.ends_with("dword:00000002\r\n\r\n")) << file;
-        EXPECT_EQ(SettingsFile::Import(file, "out.reg"), providers);
+        EXPECT_EQ(SettingsStore::Import(file, "out.reg"), providers);
     }
 }
 

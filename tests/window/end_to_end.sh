@@ -11,28 +11,29 @@ screen=${3:-1024x768}
 title='Tessaport Configuration'
 # shellcheck source=../../scripts/lib/session.sh
 source "$(dirname "$0")/../../scripts/lib/session.sh"
+trap session_cleanup EXIT
 # shellcheck source=list_checks.sh
 source "$(dirname "$0")/list_checks.sh"
 
-start_x_session "$screen"
+session_start_x "$screen"
 echo "screen $screen"
 echo "display $DISPLAY"
-echo "window manager: $window_manager"
+echo "window manager: $session_window_manager"
 
 # Adlink has settings; Advantech, the provider shown first, has none yet.
 "$tool" set Adlink 1 2 3
 
 # Exported to assistive tools through AT-SPI, on the session's accessibility bus.
-start "$work/app.log" env QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$program"
-app=${groups[-1]}
+session_start "$session_work/app.log" env QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$program"
+app=${session_groups[-1]}
 
 visible_windows() { xdotool search --onlyvisible --name "^$title\$" 2>/dev/null || true; }
 main_window() { wid=$(visible_windows | head -n1) && [ -n "$wid" ]; }
-wait_until 120 main_window || fail "the window did not appear"
+session_wait_until 120 main_window || session_fail "the window did not appear"
 
 # --- What the X server and the window manager see.
-[ "$(xdotool getwindowname "$wid")" = "$title" ] || fail "caption is $(xdotool getwindowname "$wid")"
-xprop -id "$wid" _NET_WM_NAME | grep -qF "= \"$title\"" || fail "_NET_WM_NAME is not the caption"
+[ "$(xdotool getwindowname "$wid")" = "$title" ] || session_fail "caption is $(xdotool getwindowname "$wid")"
+xprop -id "$wid" _NET_WM_NAME | grep -qF "= \"$title\"" || session_fail "_NET_WM_NAME is not the caption"
 
 frame_left=0
 frame_top=0
@@ -43,7 +44,7 @@ frame_at_designed_place() {
     y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
     width=$(awk '/  Width:/ {print $2}' <<<"$info")
     height=$(awk '/  Height:/ {print $2}' <<<"$info")
-    if [ $window_manager = yes ]; then
+    if [ $session_window_manager = yes ]; then
         # left, right, top, bottom
         extents=$(xprop -id "$wid" _NET_FRAME_EXTENTS | sed -n 's/.* = //p' | tr -d ' ')
         [ -n "$extents" ] || return 1
@@ -56,35 +57,35 @@ frame_at_designed_place() {
     [ "$frame_left,$frame_top" = "192,114" ]
 }
 # The window manager frames the window in its own time: room for a loaded machine.
-wait_until 120 frame_at_designed_place ||
-    fail "frame's top-left corner is at $frame_left,$frame_top, not 192,114"
-[ "${width}x$height" = "435x316" ] || fail "client area is ${width}x$height, not 435x316"
+session_wait_until 120 frame_at_designed_place ||
+    session_fail "frame's top-left corner is at $frame_left,$frame_top, not 192,114"
+[ "${width}x$height" = "435x316" ] || session_fail "client area is ${width}x$height, not 435x316"
 
 hints=$(xprop -id "$wid" WM_NORMAL_HINTS)
-grep -q 'minimum size: 435 by 316' <<<"$hints" || fail "minimum size hint: $hints"
-grep -q 'maximum size: 435 by 316' <<<"$hints" || fail "maximum size hint: $hints"
+grep -q 'minimum size: 435 by 316' <<<"$hints" || session_fail "minimum size hint: $hints"
+grep -q 'maximum size: 435 by 316' <<<"$hints" || session_fail "maximum size hint: $hints"
 
 # flags, functions, decorations: no minimise (functions 0x08, decorations 0x20) and no
 # maximise (0x10, 0x40); a close function (0x20) and a title bar (0x08).
 read -r _ functions decorations _ < <(xprop -id "$wid" _MOTIF_WM_HINTS |
     sed -n 's/.* = //p' | tr -d ',')
-[ -n "${decorations:-}" ] || fail "no _MOTIF_WM_HINTS"
-((functions & 0x18)) && fail "the frame offers minimise or maximise: functions $functions"
-((decorations & 0x60)) && fail "the frame shows minimise or maximise: decorations $decorations"
-((functions & 0x20)) || fail "the frame offers no close: functions $functions"
-((decorations & 0x08)) || fail "the frame has no title bar: decorations $decorations"
+[ -n "${decorations:-}" ] || session_fail "no _MOTIF_WM_HINTS"
+((functions & 0x18)) && session_fail "the frame offers minimise or maximise: functions $functions"
+((decorations & 0x60)) && session_fail "the frame shows minimise or maximise: decorations $decorations"
+((functions & 0x20)) || session_fail "the frame offers no close: functions $functions"
+((decorations & 0x08)) || session_fail "the frame has no title bar: decorations $decorations"
 
-if [ $window_manager = yes ]; then
+if [ $session_window_manager = yes ]; then
     actions=$(xprop -id "$wid" _NET_WM_ALLOWED_ACTIONS)
-    grep -q _NET_WM_ACTION_CLOSE <<<"$actions" || fail "window manager allows no close: $actions"
+    grep -q _NET_WM_ACTION_CLOSE <<<"$actions" || session_fail "window manager allows no close: $actions"
     if grep -qE '_NET_WM_ACTION_(MINIMIZE|MAXIMIZE|RESIZE)' <<<"$actions"; then
-        fail "window manager allows minimise, maximise or resize: $actions"
+        session_fail "window manager allows minimise, maximise or resize: $actions"
     fi
 fi
 echo "frame: at $frame_left,$frame_top, client ${width}x$height, fixed, close box only"
 
 # --- What a screen reader learns: role, title, labels, locked lists, the Toggle action.
-/usr/bin/python3 "$(dirname "$0")/atspi_checks.py" "$title" || fail "AT-SPI checks failed"
+/usr/bin/python3 "$(dirname "$0")/atspi_checks.py" "$title" || session_fail "AT-SPI checks failed"
 
 # --- Driving it. Positions are the controls' centres in the client area.
 at() { echo "$1"; }
@@ -100,35 +101,36 @@ stored() { "$tool" get "$1" 2>/dev/null | cut -d= -f2 | paste -sd' '; }
 window_has_focus() { [ "$(xdotool getwindowfocus -f 2>/dev/null)" = "$wid" ]; }
 repeat() { local n=$1 key=$2 out=(); for ((i = 0; i < n; i++)); do out+=("$key"); done; echo "${out[@]}"; }
 
-if [ $window_manager = yes ]; then
+if [ $session_window_manager = yes ]; then
     timeout 120 xdotool windowactivate --sync "$wid"
 fi
 
 # Save with empty lists is refused with a message box titled with the application's name.
 click_save
 message_box() { box=$(visible_windows | grep -vx "$wid" | head -n1) && [ -n "$box" ]; }
-wait_until 30 message_box || fail "no message box after a refused save"
+session_wait_until 30 message_box || session_fail "no message box after a refused save"
 xprop -id "$box" WM_TRANSIENT_FOR | grep -qi "$(printf '0x%x' "$wid")" ||
-    fail "the message box does not belong to the window"
-[ $window_manager = yes ] && timeout 30 xdotool windowactivate --sync "$box"
+    session_fail "the message box does not belong to the window"
+[ $session_window_manager = yes ] && timeout 30 xdotool windowactivate --sync "$box"
 keys Return
 box_gone() { ! visible_windows | grep -qx "$box"; }
-wait_until 30 box_gone || fail "the message box did not close on Enter"
-wait_until 30 window_has_focus || fail "the window did not get the focus back"
-[ -z "$("$tool" get Advantech 2>/dev/null)" ] || fail "a refused save wrote something"
+session_wait_until 30 box_gone || session_fail "the message box did not close on Enter"
+session_wait_until 30 window_has_focus || session_fail "the window did not get the focus back"
+[ -z "$("$tool" get Advantech 2>/dev/null)" ] || session_fail "a refused save wrote something"
 echo "refused save: message box shown and dismissed, nothing written"
 
 # Edit mode, then 3, 10 and 20 picked with the keyboard, then Save.
 click_edit_mode
 keys shift+Tab shift+Tab shift+Tab
+# shellcheck disable=SC2046 # one key a word
 keys Home $(repeat 3 Down) Tab Home $(repeat 10 Down) Tab Home $(repeat 20 Down)
 click_save
 expected=$'NumberOfCards=3\nPIIBeginAddress=10\nPIQBeginAddress=20'
 saved() { [ "$("$tool" get Advantech 2>/dev/null)" = "$expected" ]; }
-wait_until 30 saved || fail "the hive holds: $("$tool" get Advantech 2>&1)"
+session_wait_until 30 saved || session_fail "the hive holds: $("$tool" get Advantech 2>&1)"
 [ "$(stored Adlink)" = "1 2 3" ] ||
-    fail "Adlink's settings changed"
-[ -z "$(visible_windows | grep -vx "$wid")" ] || fail "a successful save showed a message"
+    session_fail "Adlink's settings changed"
+[ -z "$(visible_windows | grep -vx "$wid")" ] || session_fail "a successful save showed a message"
 echo "save: Advantech holds 3, 10, 20"
 
 check_lists "3 10 20"
@@ -136,12 +138,12 @@ check_lists "3 10 20"
 # Exit closes the window and the program ends normally.
 click_exit
 app_ended() { ! kill -0 "$app" 2>/dev/null; }
-wait_until 60 app_ended || fail "the program did not end after Exit"
+session_wait_until 60 app_ended || session_fail "the program did not end after Exit"
 status=0
 wait "$app" || status=$?
-[ $status -eq 0 ] || fail "exit status $status after Exit"
-if grep -q 'QObject::connect' "$work/app.log"; then
-    fail "broken signal wiring"
+[ $status -eq 0 ] || session_fail "exit status $status after Exit"
+if grep -q 'QObject::connect' "$session_work/app.log"; then
+    session_fail "broken signal wiring"
 fi
 echo "exit: status 0"
 echo "end-to-end: passed"

@@ -31,31 +31,37 @@ list_closed() { [ -z "$(popups)" ]; }
 # The client area's corner on the screen.
 client_origin() {
     local info
+    # shellcheck disable=SC2154 # the window, found by the script that sources this
     info=$(xwininfo -id "$wid")
     origin_x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
     origin_y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
 }
 
-box_centre_y() { local b=(${list_box[$1]}); echo $((b[1] + b[3] / 2)); }
+box_centre_y() {
+    local b
+    read -ra b <<<"${list_box[$1]}"
+    echo $((b[1] + b[3] / 2))
+}
 click_box() { click 280 "$(box_centre_y "$1")"; }
 
 # The open list lies wholly below or above its box and shows at most ten entries. It may share
 # the box's border line, as Qt's does; an entry it may not.
 expect_open_beside() {
-    local name=$1 b=(${list_box[$1]})
-    wait_until 20 list_open || fail "$name: no list opened"
-    local p=($popup)
+    local name=$1 b p
+    read -ra b <<<"${list_box[$1]}"
+    session_wait_until 20 list_open || session_fail "$name: no list opened"
+    read -ra p <<<"$popup"
     client_origin
     local top=$((origin_y + $(at "${b[1]}"))) bottom=$((origin_y + $(at $((b[1] + b[3])))))
     if ! { [ "${p[1]}" -ge $((bottom - 1)) ] || [ $((p[1] + p[3])) -le $((top + 1)) ]; }; then
-        fail "$name: the open list (${p[*]}) covers its box (rows $top to $bottom)"
+        session_fail "$name: the open list (${p[*]}) covers its box (rows $top to $bottom)"
     fi
     [ "${p[3]}" -le $(($(at $((entry_height * visible_entries))) + 8)) ] ||
-        fail "$name: the open list is ${p[3]} pixels high, more than $visible_entries entries"
+        session_fail "$name: the open list is ${p[3]} pixels high, more than $visible_entries entries"
     open_list=("${p[@]}")
 }
 
-expect_closed() { wait_until 20 list_closed || fail "$1: the list did not close"; }
+expect_closed() { session_wait_until 20 list_closed || session_fail "$1: the list did not close"; }
 
 # Clicks the entry in row ROW (from 0) of the open list of ENTRIES entries. The rows' height is
 # read off the open list: Wine sizes them by their font beyond 96 dpi.
@@ -89,7 +95,7 @@ open_and_leave_alone() {
 saved_as() { [ "$(stored "$1")" = "$2" ]; }
 expect_saved() {
     click_save
-    wait_until 30 saved_as "$1" "$2" || fail "after $3, $1 holds \"$(stored "$1")\", not \"$2\""
+    session_wait_until 30 saved_as "$1" "$2" || session_fail "after $3, $1 holds \"$(stored "$1")\", not \"$2\""
 }
 
 # usage: check_lists START_TRIPLE; Advantech holds START_TRIPLE, Adlink "1 2 3", edit mode off.
@@ -99,7 +105,7 @@ check_lists() {
         open_and_leave_alone "$name"
     done
     expect_saved Advantech "$1" "clicks, Esc and clicks outside on every list"
-    saved_as Adlink "1 2 3" || fail "Adlink changed: $(stored Adlink)"
+    saved_as Adlink "1 2 3" || session_fail "Adlink changed: $(stored Adlink)"
     echo "lists: a click opens beside the box and picks nothing; Esc and a click outside change nothing"
 
     click_edit_mode
@@ -140,6 +146,6 @@ check_lists() {
     click_row 9 20
     expect_closed "cbNumCards after a click on an entry"
     expect_saved Adlink "9 2 3" "picking Adlink and 9 cards"
-    saved_as Advantech "2 5 1" || fail "Advantech changed: $(stored Advantech)"
+    saved_as Advantech "2 5 1" || session_fail "Advantech changed: $(stored Advantech)"
     echo "lists: a click on Adlink loads it"
 }

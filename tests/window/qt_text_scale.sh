@@ -8,19 +8,20 @@ program=$1
 title='Tessaport Configuration'
 # shellcheck source=../../scripts/lib/session.sh
 source "$(dirname "$0")/../../scripts/lib/session.sh"
+trap session_cleanup EXIT
 
-start_x_session 1920x1080
+session_start_x 1920x1080
 
 # Labels' design rectangles (left top width height) at 96 dpi.
 labels=("Provider 96 28 57 20" "Label1 30 68 123 20" "Label2 34 108 119 20" "Label3 27 148 126 20")
 
 # Prints the ink height of each label at a scale factor.
 ink_heights() {
-    local factor=$1 shot=$work/window-$1.png wid=''
-    QT_SCALE_FACTOR=$factor start "$work/app-$factor.log" "$program"
-    local app=${groups[-1]}
+    local factor=$1 shot=$session_work/window-$1.png wid=''
+    QT_SCALE_FACTOR=$factor session_start "$session_work/app-$factor.log" "$program"
+    local app=${session_groups[-1]}
     shown() { wid=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n1) && [ -n "$wid" ]; }
-    wait_until 120 shown || fail "the window did not appear at scale $factor"
+    session_wait_until 120 shown || session_fail "the window did not appear at scale $factor"
     # Painted once it has its full size and two pictures in a row show the same pixels.
     local size last=''
     size=$(awk -v f="$factor" 'BEGIN { printf "%dx%d", 435 * f + 0.5, 316 * f + 0.5 }')
@@ -32,10 +33,10 @@ ink_heights() {
         last=$now
         return 1
     }
-    wait_until 120 painted || fail "no ${size} window at scale $factor"
-    local label name left top width height
+    session_wait_until 120 painted || session_fail "no ${size} window at scale $factor"
+    local label left top width height
     for label in "${labels[@]}"; do
-        read -r name left top width height <<<"$label"
+        read -r _ left top width height <<<"$label"
         # The label's box, widened to the left for a stand-in font that runs wider.
         convert "$shot" -crop "$(awk -v f="$factor" -v l="$left" -v t="$top" -v w="$width" -v h="$height" \
             'BEGIN { printf "%dx%d+%d+%d", (w + 20) * f, h * f, (l - 20) * f, t * f }')" +repage \
@@ -48,16 +49,16 @@ ink_heights() {
 
 # Run here rather than in a subshell, so that a failure ends the script and its cleanup stops
 # the program.
-ink_heights 1 >"$work/heights-1"
-mapfile -t at_one <"$work/heights-1"
+ink_heights 1 >"$session_work/heights-1"
+mapfile -t at_one <"$session_work/heights-1"
 for factor in 1.5 2; do
-    ink_heights "$factor" >"$work/heights-$factor"
-    mapfile -t scaled <"$work/heights-$factor"
+    ink_heights "$factor" >"$session_work/heights-$factor"
+    mapfile -t scaled <"$session_work/heights-$factor"
     for i in "${!labels[@]}"; do
         expected=$(awk -v h="${at_one[i]}" -v f="$factor" 'BEGIN { printf "%d", h * f + 0.5 }')
         difference=$((scaled[i] - expected))
         echo "${labels[i]%% *}: ${at_one[i]} pixels at 1, ${scaled[i]} at $factor (expected $expected)"
-        [ "${difference#-}" -le 2 ] || fail "${labels[i]%% *} does not grow with the scale"
+        [ "${difference#-}" -le 2 ] || session_fail "${labels[i]%% *} does not grow with the scale"
     done
 done
 echo "Qt text scale: passed"

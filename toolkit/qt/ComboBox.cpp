@@ -5,6 +5,7 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QProxyStyle>
+#include <QStringList>
 
 namespace tessaport {
 
@@ -65,9 +66,12 @@ TComboBox &TForm::AddComboBox(const ControlDescription &description) {
     // Such styles also hide the open list's scroll bar.
     list->view()->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     if (description.entries) {
+        // In one go: the model grows and tells its view once.
+        QStringList entries;
         for (const std::string &entry : description.entries()) {
-            list->addItem(QString::fromStdString(entry));
+            entries.append(QString::fromStdString(entry));
         }
+        list->addItems(entries);
     }
     if (description.entryHeight > 0) {
         // The list takes ownership and deletes the delegate it replaces.

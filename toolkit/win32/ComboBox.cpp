@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <commctrl.h>
+#include <string>
+#include <vector>
 
 namespace tessaport {
 
@@ -106,9 +108,18 @@ TComboBox &TForm::AddComboBox(const ControlDescription &description) {
         *impl_, WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, description, LayOutList));
     TComboBox &result = *control;
     if (description.entries) {
+        // In one go: the list's storage taken at once, and no drawing until it is full.
+        std::vector<std::wstring> entries;
+        std::size_t characters = 0;
         for (const std::string &entry : description.entries()) {
-            result.AddItem(entry);
+            characters += entries.emplace_back(Utf16(entry)).size() + 1;
         }
+        Send(result, CB_INITSTORAGE, entries.size(), characters * sizeof(wchar_t));
+        Send(result, WM_SETREDRAW, FALSE);
+        for (const std::wstring &entry : entries) {
+            Send(result, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+        }
+        Send(result, WM_SETREDRAW, TRUE);
     }
     // CB_SETCURSEL sends no CBN_SELCHANGE, so only the user's picks come here. On a closed list
     // each arrow key or wheel turn is a pick. While the list is open, the highlight moves

@@ -257,18 +257,12 @@ TForm::TForm(const FormDescription &description) : impl_(std::make_unique<Impl>(
 
 TForm::~TForm() {
     // The native controls go with the window, before the objects they report to.
-    if (impl_->hwnd) {
-        ::DestroyWindow(impl_->hwnd);
-    }
+    impl_.reset();
     controls_.clear();
 }
 
 std::string TForm::Caption() const {
-    const int length = ::GetWindowTextLengthW(impl_->hwnd);
-    std::wstring caption(static_cast<std::size_t>(length) + 1, L'\0');
-    caption.resize(
-        static_cast<std::size_t>(::GetWindowTextW(impl_->hwnd, caption.data(), length + 1)));
-    return Utf8(caption);
+    return WindowText(impl_->hwnd);
 }
 
 void TForm::Show() {

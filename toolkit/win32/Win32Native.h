@@ -85,9 +85,7 @@ struct TForm::Impl {
     }
 };
 
-struct TApplication::Impl {
-    TForm *mainForm = nullptr;
-};
+struct TApplication::Impl {};
 
 // What the message loop does with one message: the dialog manager's keys (Tab, arrows) for the
 // window the message belongs to, otherwise the usual translation and dispatch.

@@ -1,8 +1,7 @@
-#include "SettingsFile.h"
-
+// The providers' settings as .reg files.
 #include "EFileTooLarge.h"
 #include "ERegSyntaxError.h"
-#include "ESettingsFileError.h"
+#include "ESettingsError.h"
 #include "ExchangeFile.h"
 #include "RegKeyPath.h"
 #include "RegNames.h"
@@ -143,13 +142,13 @@ private:
 
 } // namespace
 
-ExportTarget SettingsFile::NativeTarget() {
+ExportTarget SettingsStore::NativeTarget() {
     return WindowsToolsReachSettingsThroughWow6432Node() ? ExportTarget::Windows64
                                                          : ExportTarget::Windows32;
 }
 
-std::string SettingsFile::Export(const std::vector<ProviderSettings> &providers,
-                                 ExportTarget target) {
+std::string SettingsStore::Export(const std::vector<ProviderSettings> &providers,
+                                  ExportTarget target) {
     std::string out = "Windows Registry Editor Version 5.00";
     out += kEol;
     for (const ProviderSettings &entry : providers) {
@@ -172,8 +171,8 @@ std::string SettingsFile::Export(const std::vector<ProviderSettings> &providers,
     return out;
 }
 
-std::vector<ProviderSettings> SettingsFile::Import(std::string_view bytes,
-                                                   const std::string &source) {
+std::vector<ProviderSettings> SettingsStore::Import(std::string_view bytes,
+                                                    const std::string &source) {
     try {
         const RegText text(bytes, source);
         ProviderKeyCollector collector(text);
@@ -185,12 +184,12 @@ std::vector<ProviderSettings> SettingsFile::Import(std::string_view bytes,
     }
 }
 
-void SettingsFile::ExportTo(const std::string &path, const std::vector<ProviderSettings> &providers,
-                            ExportTarget target) {
+void SettingsStore::ExportTo(const std::string &path,
+                             const std::vector<ProviderSettings> &providers, ExportTarget target) {
     ExchangeFile::Write(path, Export(providers, target));
 }
 
-std::vector<ProviderSettings> SettingsFile::ImportFrom(const std::string &path) {
+std::vector<ProviderSettings> SettingsStore::ImportFrom(const std::string &path) {
     std::string bytes;
     try {
         bytes = ExchangeFile::Read(path, RegText::kMaxFileBytes);
