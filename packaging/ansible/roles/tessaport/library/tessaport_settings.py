@@ -79,7 +79,7 @@ PROVIDERS = ("Advantech", "Adlink")
 # Each setting and its registry value name.
 FIELDS = (("cards", "NumberOfCards"), ("di_start", "PIIBeginAddress"),
           ("do_start", "PIQBeginAddress"))
-# The settings' own specification, checked once the provider is known, so that a message names
+# The settings' own argument rules, checked once the provider is known, so that a message names
 # the provider as well as the setting and its value.
 SETTINGS_SPEC = dict(
     cards=dict(type="int", required=True, choices=list(range(20))),
