@@ -1,12 +1,14 @@
-// get and set.
+// get, set and delete.
 #include "Commands.h"
 
+#include "ChangeReport.h"
+#include "ESettingsError.h"
 #include "ExitStatus.h"
 #include "Output.h"
+#include "SettingsStore.h"
 
 #include <iostream>
 #include <new>
-#include <optional>
 
 namespace tessaport {
 namespace {
@@ -28,22 +30,32 @@ void PrintSettings(const DriverSettings &settings) {
     }
 }
 
-std::string StoredText(const std::optional<std::int32_t> &value) {
-    return value ? std::to_string(*value) : "(none)";
+// Of every provider: one never configured is a state, not a failure, unless none is.
+int EveryProviderStatus(const std::vector<int> &statuses) {
+    bool anyConfigured = false;
+    for (int status : statuses) {
+        if (status == kExitFailed) {
+            return kExitFailed;
+        }
+        anyConfigured = anyConfigured || status == kExitOk;
+    }
+    return anyConfigured ? kExitOk : kExitNotConfigured;
 }
 
 } // namespace
 
 int RunGet(const Invocation &invocation) {
     nlohmann::ordered_json document = nlohmann::ordered_json::object();
-    int status = kExitOk;
+    std::vector<int> statuses;
     bool printedOne = false;
     SettingsStore store(SettingsStore::Access::Read);
     for (const std::string &provider : invocation.providers) {
         const ProviderRead read = store.Read(provider);
         const int readStatus = ExitStatusOf(read);
-        status = WorseExitStatus(status, readStatus);
+        statuses.push_back(readStatus);
         ReportWarnings(provider, read.warnings);
+        const bool failed = readStatus == kExitFailed ||
+                            (readStatus == kExitNotConfigured && !invocation.everyProvider);
         if (invocation.json) {
             nlohmann::ordered_json &entry = document[provider];
             entry["status"] = StatusWord(readStatus);
@@ -53,19 +65,24 @@ int RunGet(const Invocation &invocation) {
                 entry["message"] = read.message;
             }
             AddWarnings(entry, read.warnings);
-        } else if (readStatus != kExitOk) {
+        } else if (failed) {
             ReportFailure(invocation.everyProvider ? provider + ": " + read.message : read.message);
-        } else {
+        } else if (!invocation.quiet) {
             if (invocation.everyProvider) {
                 std::cout << (printedOne ? "\n[" : "[") << provider << "]\n";
             }
-            PrintSettings(read.settings);
+            if (readStatus == kExitOk) {
+                PrintSettings(read.settings);
+            } else {
+                std::cout << StatusWord(readStatus) << "\n";
+            }
             printedOne = true;
         }
     }
     if (invocation.json) {
         PrintJson(document);
     }
+    const int status = invocation.everyProvider ? EveryProviderStatus(statuses) : statuses.front();
     return WorseExitStatus(status, FlushStandardOutput());
 }
 
@@ -88,40 +105,61 @@ int RunSet(const Invocation &invocation) {
             ReportFailure(FailureText(failure));
             return status;
         }
-        nlohmann::ordered_json entry{{"status", unconfirmed ? "changed, unconfirmed" : "failed"},
-                                     {"message", FailureText(failure)}};
+        nlohmann::ordered_json entry =
+            FailureEntry(unconfirmed ? "changed, unconfirmed" : "failed", FailureText(failure));
         AddWarnings(entry, warnings.Notices());
         PrintJson({{provider, entry}});
         FlushStandardOutput();
         return status;
     }
     ReportWarnings(provider, warnings.Notices());
-    const std::string_view word = !change.changed    ? "unchanged"
-                                  : invocation.check ? "would change"
-                                                     : "changed";
     if (invocation.json) {
-        nlohmann::ordered_json entry{{"status", word}};
-        AddSettings(entry, invocation.settings);
-        nlohmann::ordered_json &previous = entry["previous"];
-        for (std::size_t i = 0; i < SettingFields.size(); ++i) {
-            const std::string name(SettingFields[i].valueName);
-            previous[name] = change.previous[i] ? nlohmann::ordered_json(*change.previous[i])
-                                                : nlohmann::ordered_json(nullptr);
-        }
+        nlohmann::ordered_json entry = ChangeEntry(change, invocation.settings, invocation.check);
         AddWarnings(entry, warnings.Notices());
         PrintJson({{provider, entry}});
-    } else {
-        std::cout << word << "\n";
-        for (std::size_t i = 0; invocation.check && i < SettingFields.size(); ++i) {
-            const SettingField &field = SettingFields[i];
-            const std::int32_t wanted = invocation.settings.*field.member;
-            if (change.previous[i] != wanted) {
-                std::cout << field.valueName << ": " << StoredText(change.previous[i]) << " -> "
-                          << wanted << "\n";
-            }
+    } else if (!invocation.quiet) {
+        std::cout << ChangeWord(change, invocation.check) << "\n";
+        if (invocation.check) {
+            PrintChangedValues(std::cout, change, invocation.settings);
         }
     }
     return FlushStandardOutput();
+}
+
+int RunDelete(const Invocation &invocation) {
+    const std::string &provider = invocation.providers.front();
+    const SettingsWarnings warnings;
+    std::string_view word;
+    int status = kExitOk;
+    std::string message;
+    try {
+        SettingsStore store(invocation.check ? SettingsStore::Access::Read
+                                             : SettingsStore::Access::Update);
+        const bool found = invocation.check ? store.WouldDelete(provider) : store.Delete(provider);
+        word = !found ? "unchanged" : invocation.check ? "would delete" : "deleted";
+    } catch (const std::bad_alloc &) {
+        throw;
+    } catch (const ESettingsSavedUnconfirmed &failure) {
+        word = "deleted, unconfirmed";
+        status = kExitUnconfirmed;
+        message = FailureText(failure);
+    } catch (const std::exception &failure) {
+        word = "failed";
+        status = kExitFailed;
+        message = FailureText(failure);
+    }
+    ReportWarnings(provider, warnings.Notices());
+    if (invocation.json) {
+        nlohmann::ordered_json entry = message.empty() ? nlohmann::ordered_json{{"status", word}}
+                                                       : FailureEntry(word, message);
+        AddWarnings(entry, warnings.Notices());
+        PrintJson({{provider, entry}});
+    } else if (!message.empty()) {
+        ReportFailure(message);
+    } else if (!invocation.quiet) {
+        std::cout << word << "\n";
+    }
+    return WorseExitStatus(status, FlushStandardOutput());
 }
 
 } // namespace tessaport

@@ -1,4 +1,5 @@
 // export and import: the providers' settings as a .reg file.
+#include "ChangeReport.h"
 #include "Commands.h"
 #include "ExitStatus.h"
 #include "Output.h"
@@ -36,7 +37,10 @@ int RunExport(const Invocation &invocation) {
             return kExitFailed;
         }
         if (read.outcome == ProviderRead::Outcome::NotConfigured) {
-            ReportFailure(read.provider + " is not configured and is left out: " + read.message);
+            if (!invocation.quiet) {
+                ReportFailure(read.provider +
+                              " is not configured and is left out: " + read.message);
+            }
             continue;
         }
         configured.push_back({read.provider, read.settings});
@@ -45,12 +49,14 @@ int RunExport(const Invocation &invocation) {
         ReportFailure("no provider is configured; nothing was exported");
         return kExitNotConfigured;
     }
+    const ExportTarget target =
+        invocation.for32BitWindows ? ExportTarget::Windows32 : SettingsStore::NativeTarget();
     if (invocation.file.empty() || invocation.file == "-") {
-        std::cout << SettingsStore::Export(configured);
+        std::cout << SettingsStore::Export(configured, target);
         return FlushStandardOutput();
     }
     try {
-        SettingsStore::ExportTo(invocation.file, configured);
+        SettingsStore::ExportTo(invocation.file, configured, target);
     } catch (const std::bad_alloc &) {
         throw;
     } catch (const std::exception &failure) {
@@ -61,50 +67,84 @@ int RunExport(const Invocation &invocation) {
 }
 
 int RunImport(const Invocation &invocation) {
+    // Before anything is saved: one JSON document, or a line on standard error.
+    const auto refuse = [&](int status, std::string_view word, const std::string &message) {
+        if (invocation.json) {
+            PrintJson(FailureEntry(word, message));
+            FlushStandardOutput();
+        } else {
+            ReportFailure(message);
+        }
+        return status;
+    };
     std::vector<ProviderSettings> providers;
     try {
         providers = SettingsStore::ImportFrom(invocation.file);
     } catch (const ESettingsFileError &failure) {
-        ReportFailure(std::string(failure.what()) + "; nothing was imported");
-        return kExitUsage;
+        return refuse(kExitUsage, "invalid file",
+                      std::string(failure.what()) + "; nothing was imported");
     } catch (const std::bad_alloc &) {
         throw;
     } catch (const std::exception &failure) {
-        ReportFailure(std::string(failure.what()) + "; nothing was imported");
-        return kExitFailed;
+        return refuse(kExitFailed, "failed",
+                      std::string(failure.what()) + "; nothing was imported");
     }
     if (providers.empty()) {
-        ReportFailure(invocation.file +
-                      " holds no Tessaport provider settings; nothing was imported");
-        return kExitUsage;
+        return refuse(kExitUsage, "invalid file",
+                      invocation.file +
+                          " holds no Tessaport provider settings; nothing was imported");
     }
+    nlohmann::ordered_json document = nlohmann::ordered_json::object();
+    const auto reportFailure = [&](const std::string &provider, std::string_view word,
+                                   const std::string &message,
+                                   const std::vector<std::string> &warnings) {
+        ReportWarnings(provider, warnings);
+        if (invocation.json) {
+            document[provider] = FailureEntry(word, message);
+            AddWarnings(document[provider], warnings);
+        } else {
+            FlushStandardOutput();
+            ReportFailure(provider + ": " + message);
+        }
+    };
     // Each provider is one save, as in the window, in the catalogue's order. A failed save stops
     // the import: the providers saved before it stay saved, those after it are left as they were.
     int status = kExitOk;
-    SettingsStore store(SettingsStore::Access::Update);
+    SettingsStore store(invocation.check ? SettingsStore::Access::Read
+                                         : SettingsStore::Access::Update);
     for (std::size_t i = 0; i < providers.size(); ++i) {
         const ProviderSettings &entry = providers[i];
         const SettingsWarnings warnings;
         try {
-            const SettingsChange change = store.Update(entry.provider, entry.settings);
+            const SettingsChange change = invocation.check
+                                              ? store.Check(entry.provider, entry.settings)
+                                              : store.Update(entry.provider, entry.settings);
             ReportWarnings(entry.provider, warnings.Notices());
-            std::cout << entry.provider << ": " << (change.changed ? "changed" : "unchanged")
-                      << "\n";
+            if (invocation.json) {
+                document[entry.provider] = ChangeEntry(change, entry.settings, invocation.check);
+                AddWarnings(document[entry.provider], warnings.Notices());
+            } else if (!invocation.quiet) {
+                std::cout << entry.provider << ": " << ChangeWord(change, invocation.check) << "\n";
+                if (invocation.check) {
+                    PrintChangedValues(std::cout, change, entry.settings);
+                }
+            }
         } catch (const std::bad_alloc &) {
             throw;
         } catch (const ESettingsSavedUnconfirmed &failure) {
             // In place: the next provider is still worth saving.
-            FlushStandardOutput();
-            ReportWarnings(entry.provider, warnings.Notices());
-            ReportFailure(entry.provider + ": " + FailureText(failure));
+            reportFailure(entry.provider, "changed, unconfirmed", FailureText(failure),
+                          warnings.Notices());
             status = kExitUnconfirmed;
         } catch (const std::exception &failure) {
-            FlushStandardOutput();
-            ReportWarnings(entry.provider, warnings.Notices());
-            ReportFailure(entry.provider + ": " + FailureText(failure) +
-                          NotImported(providers, i + 1));
-            return kExitFailed;
+            reportFailure(entry.provider, "failed",
+                          FailureText(failure) + NotImported(providers, i + 1), warnings.Notices());
+            status = kExitFailed;
+            break;
         }
+    }
+    if (invocation.json) {
+        PrintJson(document);
     }
     return WorseExitStatus(status, FlushStandardOutput());
 }

@@ -8,8 +8,9 @@
 namespace tessaport {
 namespace {
 
+// A negative number is an operand, so that set refuses it as a value outside its list.
 bool IsOption(const std::string &arg) {
-    return arg.size() > 1 && arg.front() == '-';
+    return arg.size() > 1 && arg.front() == '-' && (arg[1] < '0' || arg[1] > '9');
 }
 
 bool IsHelpOption(const std::string &arg) {
@@ -74,9 +75,35 @@ struct CommandSyntax {
 constexpr CommandSyntax kCommands[] = {
     {"get", Command::Get, 0, 1, true, false, "at most a provider"},
     {"set", Command::Set, 4, 4, true, true, "a provider and three values"},
+    {"delete", Command::Delete, 1, 1, true, true, "a provider"},
     {"export", Command::Export, 0, 1, false, false, "at most a file"},
-    {"import", Command::Import, 1, 1, false, false, "one file"},
+    {"import", Command::Import, 1, 1, true, true, "one file"},
 };
+
+const CommandSyntax &SyntaxOf(const std::string &name) {
+    for (const CommandSyntax &candidate : kCommands) {
+        if (candidate.name == name) {
+            return candidate;
+        }
+    }
+    throw EUsageError("unknown command \"" + name + "\"");
+}
+
+// Sets the option that `arg` names; false when the command has no such option.
+bool TakeOption(const std::string &arg, const CommandSyntax &syntax, Invocation &invocation) {
+    if (arg == "--json" && syntax.takesJson) {
+        invocation.json = true;
+    } else if (arg == "--check" && syntax.takesCheck) {
+        invocation.check = true;
+    } else if (arg == "-q" || arg == "--quiet") {
+        invocation.quiet = true;
+    } else if (arg == "--32-bit-windows" && syntax.command == Command::Export) {
+        invocation.for32BitWindows = true;
+    } else {
+        return false;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -95,28 +122,27 @@ Invocation ParseCommandLine(const std::vector<std::string> &args) {
     if (IsOption(args[0])) {
         throw EUsageError("unknown option \"" + args[0] + "\"");
     }
-    const CommandSyntax *syntax = nullptr;
-    for (const CommandSyntax &candidate : kCommands) {
-        syntax = candidate.name == args[0] ? &candidate : syntax;
-    }
-    if (syntax == nullptr) {
-        throw EUsageError("unknown command \"" + args[0] + "\"");
-    }
-    invocation.command = syntax->command;
+    const CommandSyntax &syntax = SyntaxOf(args[0]);
+    invocation.command = syntax.command;
     std::vector<std::string> operands;
+    bool optionsEnded = false;
     for (auto arg = args.begin() + 1; arg != args.end(); ++arg) {
-        if (*arg == "--json" && syntax->takesJson) {
-            invocation.json = true;
-        } else if (*arg == "--check" && syntax->takesCheck) {
-            invocation.check = true;
-        } else if (IsOption(*arg)) {
-            throw EUsageError("unknown option \"" + *arg + "\" for " + args[0]);
-        } else {
+        if (!optionsEnded && IsHelpOption(*arg)) {
+            // The rest of the line does not matter: the user asks how to write it.
+            invocation.helpTopic = syntax.command;
+            invocation.command = Command::Help;
+            return invocation;
+        }
+        if (optionsEnded || !IsOption(*arg)) {
             operands.push_back(*arg);
+        } else if (*arg == "--") {
+            optionsEnded = true;
+        } else if (!TakeOption(*arg, syntax, invocation)) {
+            throw EUsageError("unknown option \"" + *arg + "\" for " + args[0]);
         }
     }
-    if (operands.size() < syntax->minOperands || operands.size() > syntax->maxOperands) {
-        throw EUsageError(args[0] + " takes " + std::string(syntax->operandsText));
+    if (operands.size() < syntax.minOperands || operands.size() > syntax.maxOperands) {
+        throw EUsageError(args[0] + " takes " + std::string(syntax.operandsText));
     }
     switch (invocation.command) {
     case Command::Get:
@@ -132,11 +158,26 @@ Invocation ParseCommandLine(const std::vector<std::string> &args) {
         invocation.providers.push_back(Provider(operands[0]));
         invocation.settings = Settings({operands.begin() + 1, operands.end()});
         break;
+    case Command::Delete:
+        invocation.providers.push_back(Provider(operands[0]));
+        break;
     default:
         invocation.file = operands.empty() ? std::string() : operands[0];
         break;
     }
     return invocation;
+}
+
+bool AsksForJson(const std::vector<std::string> &args) {
+    for (const std::string &arg : args) {
+        if (arg == "--") {
+            return false;
+        }
+        if (arg == "--json") {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace tessaport

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Invocation.h"
+
 #include <ostream>
 #include <string_view>
 
@@ -7,11 +9,11 @@ namespace tessaport {
 
 inline constexpr std::string_view kProgram = "tessaport-reg";
 
-// The short usage that follows a usage error.
+// The usage lines of every command.
 void PrintSynopsis(std::ostream &out);
 // --help: the synopsis, the commands and options, the providers and value lists, where the
-// settings are kept and the exit statuses.
-void PrintHelp(std::ostream &out);
+// settings are kept and the exit statuses; COMMAND --help (`topic`): that command's alone.
+void PrintHelp(std::ostream &out, Command topic = Command::Help);
 void PrintVersion(std::ostream &out);
 
 } // namespace tessaport

@@ -1,15 +1,19 @@
 // tessaport-reg: reads and writes the driver settings from scripts, through the same store as the
 // configuration window.
+#include "ChangeReport.h"
 #include "Commands.h"
 #include "ExitStatus.h"
 #include "Invocation.h"
 #include "Output.h"
 #include "Usage.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <exception>
+#include <functional>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #ifdef _WIN32
@@ -25,15 +29,20 @@ namespace {
 
 using namespace tessaport;
 
-int UsageError(const std::string &message) {
-    std::cerr << kProgram << ": " << message << "\n";
-    PrintSynopsis(std::cerr);
-    std::cerr << "Try '" << kProgram << " --help' for more information.\n";
+// One line that says what is wrong, and where to read more; with --json, the same as JSON.
+int UsageError(const std::string &message, bool json) {
+    if (json) {
+        PrintJson(FailureEntry("usage error", message));
+        FlushStandardOutput();
+    } else {
+        std::cerr << kProgram << ": " << message << "\n"
+                  << "Try '" << kProgram << " --help' for more information.\n";
+    }
     return kExitUsage;
 }
 
 // Help and version go to standard output, so a failed write there is a failure too.
-int Print(void (*print)(std::ostream &)) {
+int Print(const std::function<void(std::ostream &)> &print) {
     print(std::cout);
     std::cout.flush();
     return std::cout ? kExitOk : kExitFailed;
@@ -44,17 +53,19 @@ int Run(const std::vector<std::string> &args) {
     try {
         invocation = ParseCommandLine(args);
     } catch (const EUsageError &failure) {
-        return UsageError(failure.what());
+        return UsageError(failure.what(), AsksForJson(args));
     }
     switch (invocation.command) {
     case Command::Help:
-        return Print(PrintHelp);
+        return Print([&](std::ostream &out) { PrintHelp(out, invocation.helpTopic); });
     case Command::Version:
         return Print(PrintVersion);
     case Command::Get:
         return RunGet(invocation);
     case Command::Set:
         return RunSet(invocation);
+    case Command::Delete:
+        return RunDelete(invocation);
     case Command::Export:
         return RunExport(invocation);
     case Command::Import:
@@ -76,6 +87,21 @@ void OccupyClosedStandardStreams() {
 }
 #endif
 
+// Failures that escape a command: one JSON document with --json too.
+int RunReportingFailures(const std::vector<std::string> &args) {
+    try {
+        return Run(args);
+    } catch (const std::exception &failure) {
+        if (AsksForJson(args)) {
+            PrintJson(FailureEntry("failed", FailureText(failure)));
+            FlushStandardOutput();
+        } else {
+            ReportFailure(FailureText(failure));
+        }
+        return kExitFailed;
+    }
+}
+
 } // namespace
 
 #ifdef _WIN32
@@ -85,26 +111,19 @@ int wmain(int argc, wchar_t **argv) {
     const WinConsole console;
     const std::optional<std::vector<std::string>> args = WinConsole::Arguments(argc, argv);
     if (!args) {
-        return UsageError("an argument is not valid Unicode text");
+        const bool json = std::any_of(argv + 1, argv + argc, [](const wchar_t *arg) {
+            return std::wstring_view(arg) == L"--json";
+        });
+        return UsageError("an argument is not valid Unicode text", json);
     }
-    try {
-        return Run(*args);
-    } catch (const std::exception &failure) {
-        ReportFailure(FailureText(failure));
-        return kExitFailed;
-    }
+    return RunReportingFailures(*args);
 }
 
 #else
 
 int main(int argc, char **argv) {
     OccupyClosedStandardStreams();
-    try {
-        return Run({argv + 1, argv + argc});
-    } catch (const std::exception &failure) {
-        ReportFailure(FailureText(failure));
-        return kExitFailed;
-    }
+    return RunReportingFailures({argv + 1, argv + argc});
 }
 
 #endif

@@ -54,6 +54,11 @@ public:
     // no key is open or the value cannot be looked up.
     bool ValueExists(const std::string &name);
 
+    // Deletes `key` (relative to the root) and its values, closing any open key first: false
+    // when it does not exist. Needs write access, as a write does. Raises ERegistryError when it
+    // cannot be deleted: no rights, a damaged registry, or subkeys, which are never deleted.
+    bool DeleteKey(const std::string &key);
+
     // Raise when no key is open, the value is missing or it is not a 32-bit DWORD.
     std::int32_t ReadInteger(const std::string &name);
     void WriteInteger(const std::string &name, std::int32_t value);

@@ -81,6 +81,20 @@ msi=TessaportConfig-$msi_version-$flavour.msi
 # wixl takes the files' paths relative to where it runs.
 (cd "$stage" && TZ=UTC wixl -a "$arch" "${defines[@]}" -o "$output/$msi" \
     "$OLDPWD/packaging/windows/TessaportConfig.wxs")
+# The install folder at the end of the system PATH while the tool is installed ("=-*": set on
+# install, removed on uninstall, system-wide), with the actions that write and remove it.
+tables=$scratch/tables
+mkdir -p "$tables"
+printf '%s\r\n' $'Environment\tName\tValue\tComponent_' $'s72\tl255\tL255\ts72' \
+    $'Environment\tEnvironment' $'SystemPath\t=-*PATH\t[~];[INSTALLDIR]\tCommandLineTool' \
+    >"$tables/Environment.idt"
+{
+    msiinfo export "$output/$msi" InstallExecuteSequence | tr -d '\r'
+    printf '%s\n' $'RemoveEnvironmentStrings\t\t3300' $'WriteEnvironmentStrings\t\t5200'
+} | sed 's/$/\r/' >"$tables/InstallExecuteSequence.idt"
+# msibuild takes the tables' files relative to where it runs.
+(cd "$tables" && msibuild "$output/$msi" -i Environment.idt &&
+    msibuild "$output/$msi" -i InstallExecuteSequence.idt)
 if [ -n "${TESSAPORT_SIGN_CERTIFICATE:-}" ]; then
     scripts/sign-windows.sh --certificate "$TESSAPORT_SIGN_CERTIFICATE" \
         --password-file "$TESSAPORT_SIGN_PASSWORD_FILE" \

@@ -161,4 +161,26 @@ SettingsChange SettingsStore::Check(const std::string &provider, const DriverSet
     return change;
 }
 
+bool SettingsStore::Delete(const std::string &provider) {
+    const std::string key = KeyPathFor(provider);
+    // Opened as a save opens it: whoever may not save the settings may not delete them either.
+    if (!registry_->OpenKey(key, false)) {
+        const std::string reason = registry_->OpenFailure();
+        if (!registry_->KeyExists(key)) {
+            return false;
+        }
+        throw ESettingsStoreError("Registry Not Deleted!!", reason);
+    }
+    registry_->CloseKey();
+    try {
+        return registry_->DeleteKey(key);
+    } catch (const ERegistryUnconfirmedWrite &failure) {
+        throw ESettingsSavedUnconfirmed(failure.what());
+    }
+}
+
+bool SettingsStore::WouldDelete(const std::string &provider) {
+    return OpenToRead(*registry_, provider);
+}
+
 } // namespace tessaport

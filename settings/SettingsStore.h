@@ -43,6 +43,13 @@ struct ProviderRead {
 // is missing or is not a DWORD.
 using StoredValues = std::array<std::optional<std::int32_t>, SettingFields.size()>;
 
+// Which Windows an exported file is for: the key path that lands where the driver reads when
+// Windows' own tools import the file (reg import, regedit, a double click).
+enum class ExportTarget {
+    Windows64, // HKEY_LOCAL_MACHINE\Software\WOW6432Node\...: the 32-bit view
+    Windows32, // HKEY_LOCAL_MACHINE\Software\...
+};
+
 struct SettingsChange {
     StoredValues previous;
     bool changed = false;
@@ -87,11 +94,22 @@ public:
     SettingsChange Update(const std::string &provider, const DriverSettings &settings);
     // What Update would do; writes and creates nothing.
     SettingsChange Check(const std::string &provider, const DriverSettings &settings);
+    // Removes the provider's key and its values, nothing else, as `reg delete` does, with the
+    // rights a save needs (Access::Update): false when there was none. Raises
+    // ESettingsStoreError ("Registry Not Deleted!!", with the reason) when the key cannot be
+    // opened for full access, ERegistryError when it cannot be deleted (it has subkeys, or the
+    // registry is damaged), and ESettingsSavedUnconfirmed when it is gone but that was not
+    // confirmed on disk.
+    bool Delete(const std::string &provider);
+    // Whether Delete would delete a key; changes nothing.
+    bool WouldDelete(const std::string &provider);
 
-    // 8-bit text with the version 5 header and CRLF line ends, the keys under
-    // HKEY_LOCAL_MACHINE\Software without Wow6432Node: what `reg import FILE /reg:32`, our import
-    // and the file hive all read as the driver's settings.
-    static std::string Export(const std::vector<ProviderSettings> &providers);
+    // The target whose key path reaches where this build keeps the settings: on Windows, this
+    // system's; elsewhere 64-bit Windows.
+    static ExportTarget NativeTarget();
+    // 8-bit text with the version 5 header and CRLF line ends, the keys as `target` needs them.
+    // Our import and the file hive read either form as the driver's settings.
+    static std::string Export(const std::vector<ProviderSettings> &providers, ExportTarget target);
     // The provider keys of a .reg file (UTF-16 or 8-bit, either header), in catalogue order,
     // under Software or Software\Wow6432Node; the Wow6432Node key wins where a file holds both.
     // The file is replayed in order, as an importer would. Everything else in it is ignored.
@@ -102,7 +120,8 @@ public:
     // `path` ("-": standard input), read no further than a .reg file may be long. Raise
     // ESettingsFileError for a file too long as for one that cannot be imported, and the
     // registry's own failure, naming the file, for one that cannot be written or read.
-    static void ExportTo(const std::string &path, const std::vector<ProviderSettings> &providers);
+    static void ExportTo(const std::string &path, const std::vector<ProviderSettings> &providers,
+                         ExportTarget target);
     static std::vector<ProviderSettings> ImportFrom(const std::string &path);
 
 private:

@@ -10,6 +10,7 @@
 #include "RegValue.h"
 #include "RegValueCodec.h"
 #include "RegVisitor.h"
+#include "RegistryLocation.h"
 #include "SettingsStore.h"
 
 #include <array>
@@ -23,7 +24,8 @@ namespace {
 constexpr std::string_view kEol = "\r\n";
 
 // A 64-bit Windows export of the 32-bit view names the keys with this component after Software.
-constexpr std::string_view kWow64Node = "Wow6432Node\\";
+// Spelt as Windows' exports spell it.
+constexpr std::string_view kWow64Node = "WOW6432Node\\";
 
 enum View : std::size_t { kNativePath, kWow64Path, kViewCount };
 
@@ -140,13 +142,21 @@ private:
 
 } // namespace
 
-std::string SettingsStore::Export(const std::vector<ProviderSettings> &providers) {
+ExportTarget SettingsStore::NativeTarget() {
+    return WindowsToolsReachSettingsThroughWow6432Node() ? ExportTarget::Windows64
+                                                         : ExportTarget::Windows32;
+}
+
+std::string SettingsStore::Export(const std::vector<ProviderSettings> &providers,
+                                  ExportTarget target) {
     std::string out = "Windows Registry Editor Version 5.00";
     out += kEol;
     for (const ProviderSettings &entry : providers) {
         out += kEol;
         out += '[';
-        out += ProviderKey(entry.provider, kNativePath).FullName();
+        out += ProviderKey(entry.provider,
+                           target == ExportTarget::Windows64 ? kWow64Path : kNativePath)
+                   .FullName();
         out += ']';
         out += kEol;
         for (const SettingField &field : SettingFields) {
@@ -175,8 +185,8 @@ std::vector<ProviderSettings> SettingsStore::Import(std::string_view bytes,
 }
 
 void SettingsStore::ExportTo(const std::string &path,
-                             const std::vector<ProviderSettings> &providers) {
-    ExchangeFile::Write(path, Export(providers));
+                             const std::vector<ProviderSettings> &providers, ExportTarget target) {
+    ExchangeFile::Write(path, Export(providers, target));
 }
 
 std::vector<ProviderSettings> SettingsStore::ImportFrom(const std::string &path) {

@@ -16,4 +16,9 @@ std::string DescribeRegistryLocation() {
     return text;
 }
 
+bool WindowsToolsReachSettingsThroughWow6432Node() {
+    // Most Windows machines that will import our files are 64-bit ones.
+    return true;
+}
+
 } // namespace tessaport

@@ -248,6 +248,45 @@ bool TRegistry::KeyExists(const std::string &key) {
     return bytes && ScanKey(hive, bytes->View(), *path).exists;
 }
 
+bool TRegistry::DeleteKey(const std::string &key) {
+    CloseKey();
+    const std::optional<RegKeyPath> path = RegKeyPath::Make(impl_->root, key);
+    if (!path) {
+        return false;
+    }
+    const FileHive hive(HiveLocation::Current());
+    const std::string what = hive.Path() + ": " + path->FullName() + " cannot be deleted: ";
+    if (!RequestsWriteAccess(impl_->access)) {
+        throw ERegistryError(what + "opened for reading only");
+    }
+    switch (hive.State()) {
+    case HiveState::Missing:
+        return false;
+    case HiveState::Denied:
+        throw ERegistryError(what + "this user may not reach the file (a folder on its path is "
+                                    "closed)");
+    case HiveState::Present:
+        break;
+    }
+    if (!hive.MayRead() || !hive.MayWrite()) {
+        throw ERegistryError(what + "this user may not replace the file (that needs read and "
+                                    "write access to the file, write access to its folder and "
+                                    "read access to its lock file)");
+    }
+    bool deleted = false;
+    hive.Update([&](const FileHive::Current &current) -> std::optional<std::string> {
+        if (!current.bytes) {
+            return std::nullopt;
+        }
+        const RegText text(*current.bytes, hive.Path());
+        std::optional<std::string> edited =
+            RegEditor(&text, *path, RegEditor::Preparation::WhenNeeded).DeleteKey();
+        deleted = edited.has_value();
+        return edited;
+    });
+    return deleted;
+}
+
 bool TRegistry::ValueExists(const std::string &name) {
     if (!impl_->open) {
         throw ERegistryError::NoKeyOpen("look for", name);

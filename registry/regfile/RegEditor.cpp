@@ -295,6 +295,71 @@ std::optional<std::string> RegEditor::CreateKey() const {
                          "continued hex value?); the file was left as it is");
 }
 
+namespace {
+
+// Whether a key has subkeys once the file is replayed: a later deletion of a subkey, or of an
+// ancestor of it, takes it away again.
+class SubkeyFinder : public RegVisitor {
+public:
+    explicit SubkeyFinder(const RegKeyPath &key) : key_(key) {}
+
+    void OnSection(const RegSectionEvent &section) override {
+        if (!section.path) {
+            return;
+        }
+        if (section.deletion) {
+            std::erase_if(subkeys_, [&](const RegKeyPath &subkey) {
+                const KeyRelation relation = RelationOf(*section.path, subkey);
+                return relation == KeyRelation::Same || relation == KeyRelation::Ancestor;
+            });
+        } else if (RelationOf(*section.path, key_) == KeyRelation::Descendant) {
+            if (std::optional<RegKeyPath> subkey =
+                    RegKeyPath::Make(section.path->root, section.path->relative)) {
+                subkeys_.push_back(std::move(*subkey));
+            } else {
+                unnamed_ = true;
+            }
+        }
+    }
+    void OnValue(const RegValueEvent &) override {}
+
+    bool Found() const { return unnamed_ || !subkeys_.empty(); }
+
+private:
+    const RegKeyPath &key_;
+    std::vector<RegKeyPath> subkeys_;
+    bool unnamed_ = false; // a subkey whose name cannot be matched: counted as kept
+};
+
+} // namespace
+
+std::optional<std::string> RegEditor::DeleteKey() const {
+    if (!snapshot_.exists || text_ == nullptr) {
+        return std::nullopt;
+    }
+    SubkeyFinder subkeys(key_);
+    RegParser::Parse(*text_, subkeys);
+    if (subkeys.Found()) {
+        throw ERegistryError(text_->Source() + ": " + key_.FullName() +
+                             " has subkeys, which are not deleted with it; the file was left as "
+                             "it is");
+    }
+    // A deletion section at the end, as an importer replays it: every other byte stays.
+    std::string candidate = Append(std::nullopt);
+    const std::size_t header = candidate.rfind(text_->Encode('[' + key_.FullName() + ']'));
+    candidate.insert(header + text_->Encode("[").size(), text_->Encode("-"));
+    CheckSize(candidate, "deleting the key");
+    const RegText text(candidate, text_->Source());
+    KeyScanner scanner(key_);
+    RegParser::Parse(text, scanner);
+    if (scanner.Snapshot().exists) {
+        throw ERegistryError(text_->Source() + ": cannot delete " + key_.FullName() +
+                             " (does the file end inside a continued hex value?); the file was "
+                             "left as it is");
+    }
+    return candidate;
+}
+
 std::string RegEditor::ValueLine(std::string_view name, const RegValue &value) const {
     std::string line = FormatValueName(name) + '=';
     line += FormatValueData(value, line.size(), Eol());

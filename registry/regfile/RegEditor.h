@@ -45,6 +45,9 @@ public:
     std::optional<std::string> SetValues(const std::vector<Assignment> &assignments) const;
     // The new file with the key created, or nullopt when it exists.
     std::optional<std::string> CreateKey() const;
+    // The new file with the key and its values deleted, or nullopt when it does not exist.
+    // Raises ERegistryError when the key has subkeys: they are never deleted with it.
+    std::optional<std::string> DeleteKey() const;
 
 private:
     using Values = std::map<std::string, RegValue>;

@@ -11,4 +11,17 @@ std::string DescribeRegistryLocation() {
                : "kept in the system registry";
 }
 
+bool WindowsToolsReachSettingsThroughWow6432Node() {
+    if (SettingsViewFlag() == KEY_WOW64_32KEY) {
+        return true;
+    }
+#ifdef _WIN64
+    return false;
+#else
+    // A 32-bit build is in the 32-bit view, which is WOW6432Node only on 64-bit Windows.
+    BOOL wow64 = FALSE;
+    return ::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64;
+#endif
+}
+
 } // namespace tessaport

@@ -106,6 +106,20 @@ bool TRegistry::KeyExists(const std::string &key) {
     return WinKeyExists(root, key, WithSettingsView(kKeyQueryValue), impl_->Where(key));
 }
 
+bool TRegistry::DeleteKey(const std::string &key) {
+    CloseKey();
+    const HKEY root = PredefinedRootKey(impl_->root);
+    if (root == nullptr || !RegKeyPath::Make(impl_->root, key)) {
+        return false;
+    }
+    if (!RequestsWriteAccess(impl_->access)) {
+        throw ERegistryError("Cannot delete " + impl_->Where(key) + ": opened for reading only");
+    }
+    const WinKeyTurn turn(impl_->KeyName(key), WithSettingsView(impl_->access));
+    return DeleteWinKey(root, key, WithSettingsView(impl_->access) & KEY_WOW64_RES,
+                        impl_->Where(key));
+}
+
 bool TRegistry::ValueExists(const std::string &name) {
     if (!impl_->key) {
         throw ERegistryError::NoKeyOpen("look for", name);

@@ -167,6 +167,19 @@ bool WinKeyExists(HKEY root, const std::string &path, REGSAM access, const std::
     return Found(status, what);
 }
 
+bool DeleteWinKey(HKEY root, const std::string &path, REGSAM view, const std::string &where) {
+    const std::string what = "Cannot delete " + where;
+    const std::wstring widePath = WideName(path, what);
+    const LONG status = ::RegDeleteKeyExW(root, widePath.c_str(), view, 0);
+    if (status == ERROR_FILE_NOT_FOUND) {
+        return false;
+    }
+    if (status != ERROR_SUCCESS) {
+        RaiseSystemError(what, status);
+    }
+    return true;
+}
+
 bool HasValue(HKEY key, const std::string &name, const std::string &where) {
     const std::string what = "Cannot look for \"" + name + "\" in " + where;
     const std::wstring wideName = WideName(name, what);

@@ -42,6 +42,8 @@ WinKeyHandle OpenWinKey(HKEY root, const std::string &path, REGSAM access, bool 
                         const std::string &where);
 // A key that this user may not open exists all the same: only a missing key answers false.
 bool WinKeyExists(HKEY root, const std::string &path, REGSAM access, const std::string &where);
+// False when the key does not exist; a key with subkeys is not deleted (the system refuses).
+bool DeleteWinKey(HKEY root, const std::string &path, REGSAM view, const std::string &where);
 bool HasValue(HKEY key, const std::string &name, const std::string &where);
 std::uint32_t QueryDword(HKEY key, const std::string &name, const std::string &where);
 void SetDword(HKEY key, const std::string &name, std::uint32_t value, const std::string &where);

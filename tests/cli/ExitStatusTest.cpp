@@ -32,6 +32,11 @@ const std::string kDamaged = kHeader + kKeys + "Adlink]\n\"NumberOfCards\"=dword
 
 // Messages name the scratch file: only their presence is compared.
 Json WithoutMessages(Json document) {
+    if (document.contains("message")) {
+        EXPECT_FALSE(document["message"].get<std::string>().empty());
+        document["message"] = "...";
+        return document;
+    }
     for (auto &[provider, entry] : document.items()) {
         if (entry.contains("message")) {
             EXPECT_TRUE(entry["message"].is_string() &&
@@ -64,9 +69,15 @@ TEST(ExitStatus, GetAndSetReportWhatTheyFoundAndDid) {
          "[Advantech]\nNumberOfCards=4\nPIIBeginAddress=5\nPIQBeginAddress=6\n\n"
          "[Adlink]\nNumberOfCards=1\nPIIBeginAddress=2\nPIQBeginAddress=3\n",
          false},
-        {"every provider, one missing", kHeader + kAdlink123, "get", 4,
-         "[Adlink]\nNumberOfCards=1\nPIIBeginAddress=2\nPIQBeginAddress=3\n", false},
-        {"every provider, one failing", kHeader + kAdlinkWrongType, "get", 1, "", false},
+        {"every provider, one never configured", kHeader + kAdlink123, "get", 0,
+         "[Advantech]\nnot configured\n\n[Adlink]\nNumberOfCards=1\nPIIBeginAddress=2\n"
+         "PIQBeginAddress=3\n",
+         false},
+        {"every provider, none configured", kHeader, "get", 4,
+         "[Advantech]\nnot configured\n\n[Adlink]\nnot configured\n", false},
+        {"quiet", kHeader + kAdlink123, "get -q", 0, "", false},
+        {"every provider, one failing", kHeader + kAdlinkWrongType, "get", 1,
+         "[Advantech]\nnot configured\n", false},
         {"JSON of every provider", kHeader + kAdlinkWrongType, "get --json", 1,
          R"({"Advantech": {"status": "not configured", "message": "..."},
              "Adlink": {"status": "failed", "message": "..."}})",
@@ -99,7 +110,23 @@ TEST(ExitStatus, GetAndSetReportWhatTheyFoundAndDid) {
          false},
         {"JSON of a failed set", kDamaged, "set --json Adlink 1 2 3", 1,
          R"({"Adlink": {"status": "failed", "message": "..."}})", false},
-        {"--json where it has no meaning", kHeader, "export --json", 2, "", false},
+        {"quiet set", kHeader, "set --quiet Adlink 1 2 3", 0, "", true},
+        {"-- ends the options", kHeader, "set -- Adlink 1 2 3", 0, "changed\n", true},
+        {"--json after --", kHeader, "get -- --json", 2, "", false},
+        {"JSON of a usage error", kHeader, "set --json Adlink 20 0 0", 2,
+         R"({"status": "usage error", "message": "..."})", false},
+        {"--json where it has no meaning", kHeader, "export --json", 2,
+         R"({"status": "usage error", "message": "..."})", false},
+        {"delete", kHeader + kAdlink123, "delete adlink", 0, "deleted\n", true},
+        {"delete, checked", kHeader + kAdlink123, "delete --check Adlink", 0, "would delete\n",
+         false},
+        {"delete of a key never there", kHeader + kAdvantech456, "delete Adlink -q", 0, "", false},
+        {"delete of a key with a subkey", kHeader + kAdlink123 + Key("Adlink\\Card", ""),
+         "delete Adlink", 1, "", false},
+        {"JSON of a delete",
+         kHeader + kAdlink123 + Key("Adlink\\Card", "") + "[-" + kKeys.substr(1) +
+             "Adlink\\Card]\n",
+         "delete --json Adlink", 0, R"({"Adlink": {"status": "deleted"}})", true},
         {"--check where it has no meaning", kHeader, "get --check", 2, "", false},
     };
     for (const StatusCase &c : cases) {
@@ -121,6 +148,18 @@ TEST(ExitStatus, GetAndSetReportWhatTheyFoundAndDid) {
             EXPECT_EQ(testing::ReadFile(hive), c.hive);
         }
     }
+}
+
+TEST(ExitStatus, DeleteRemovesThatProvidersKeyAloneAndASetBringsItBack) {
+    testing::ScratchRegistry registry;
+    testing::WriteFile(testing::CurrentHive(), kHeader + kAdvantech456 + kAdlink123);
+    ASSERT_EQ(testing::RunTool("delete Adlink").status, 0);
+    EXPECT_EQ(testing::RunTool("get Adlink").status, 4);
+    EXPECT_EQ(testing::RunTool("get Advantech").out,
+              "NumberOfCards=4\nPIIBeginAddress=5\nPIQBeginAddress=6\n");
+    ASSERT_EQ(testing::RunTool("set Adlink 1 2 3").out, "changed\n");
+    EXPECT_EQ(testing::RunTool("get Adlink").out,
+              "NumberOfCards=1\nPIIBeginAddress=2\nPIQBeginAddress=3\n");
 }
 
 TEST(ExitStatus, ProvidersAreWrittenWithTheCataloguesSpelling) {

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <string>
 
 namespace tessaport {
@@ -68,6 +69,37 @@ TEST_F(ImportExport, ExportLeavesOutWhatIsNotConfiguredAndWritesNothingWithoutSe
     const testing::ToolOutcome damaged = testing::RunTool("export " + Quoted(exported));
     EXPECT_EQ(damaged.status, 1);
     EXPECT_FALSE(fs::exists(exported));
+}
+
+TEST_F(ImportExport, ExportsForEitherWindowsImportWithCheckJsonAndQuietAsSetDoes) {
+    ASSERT_EQ(testing::RunTool("set Adlink 1 2 3").status, 0);
+    const fs::path for64 = File("64.reg");
+    const fs::path for32 = File("32.reg");
+    ASSERT_EQ(testing::RunTool("export -q " + Quoted(for64)).status, 0);
+    ASSERT_EQ(testing::RunTool("export --32-bit-windows " + Quoted(for32)).status, 0);
+    const std::string wow = "[HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Korvanta\\";
+    EXPECT_NE(testing::ReadFile(for64).value_or("").find(wow), std::string::npos);
+    EXPECT_EQ(testing::ReadFile(for32).value_or(wow).find(wow), std::string::npos);
+
+    ASSERT_EQ(testing::RunTool("set Adlink 1 2 4").status, 0);
+    const std::optional<std::string> before = testing::ReadFile(hive_);
+    const testing::ToolOutcome check = testing::RunTool("import --check --json " + Quoted(for64));
+    EXPECT_EQ(check.status, 0) << check.err;
+    const nlohmann::json adlink = nlohmann::json::parse(check.out)["Adlink"];
+    EXPECT_EQ(adlink["status"], "would change");
+    EXPECT_EQ(adlink["previous"]["PIQBeginAddress"], 4);
+    EXPECT_EQ(testing::RunTool("import --check " + Quoted(for32)).out,
+              "Adlink: would change\nPIQBeginAddress: 4 -> 3\n");
+    EXPECT_EQ(testing::ReadFile(hive_), before);
+
+    const testing::ToolOutcome quiet = testing::RunTool("import -q " + Quoted(for32));
+    EXPECT_EQ(quiet.status, 0) << quiet.err;
+    EXPECT_EQ(quiet.out, "");
+    EXPECT_EQ(testing::RunTool("get Adlink").out, kSettings123);
+
+    const testing::ToolOutcome missing = testing::RunTool("import --json " + Quoted(File("no")));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(nlohmann::json::parse(missing.out)["status"], "failed");
 }
 
 struct ImportCase {

@@ -1,6 +1,6 @@
-// A user who may read the settings but not change them: get, export and set --check work, set
-// is refused and changes nothing. As root, another user is switched to with setpriv; otherwise
-// the file and its folder are made read-only for this user.
+// A user who may read the settings but not change them: get, export and the checks work, set
+// and delete are refused and change nothing. As root, another user is switched to with setpriv;
+// otherwise the file and its folder are made read-only for this user.
 #include "ShellCommand.h"
 #include "ToolRun.h"
 
@@ -86,6 +86,11 @@ TEST_F(ReadOnlyUser, ReadsTheSettingsButCannotChangeThem) {
     const testing::ShellOutcome set = Reader("set Adlink 1 2 4");
     EXPECT_EQ(set.status, 1) << set.output;
     EXPECT_NE(set.output.find("Registry Not Created!!"), std::string::npos) << set.output;
+
+    EXPECT_EQ(Reader("delete --check Adlink").output, "would delete\n");
+    const testing::ShellOutcome deleted = Reader("delete Adlink");
+    EXPECT_EQ(deleted.status, 1) << deleted.output;
+    EXPECT_NE(deleted.output.find("Registry Not Deleted!!"), std::string::npos) << deleted.output;
     EXPECT_EQ(testing::ReadFile(hive_), kSettings);
 }
 

@@ -69,7 +69,10 @@ has_all_files() {
         usr/share/applications/tessaport-config.desktop \
         usr/share/metainfo/com.korvanta.tessaport_config.metainfo.xml \
         usr/share/doc/tessaport-config/copyright usr/share/doc/tessaport-config/README.md.gz \
-        usr/share/bash-completion/completions/tessaport-reg; do
+        usr/share/bash-completion/completions/tessaport-reg \
+        usr/share/ansible/roles/tessaport/library/tessaport_settings.py \
+        usr/share/ansible/roles/tessaport/meta/argument_specs.yml \
+        usr/share/ansible/roles/tessaport/tasks/main.yml; do
         grep -qx "\./$file" <<<"$contents" || { say "missing: $file"; missing=1; }
     done
     for size in 16 32 48 64 128 256; do
@@ -80,7 +83,7 @@ has_all_files() {
     grep -q '^\./etc' <<<"$contents" && { say "ships files in /etc"; missing=1; }
     return $missing
 }
-check "package holds both programs, man pages, desktop entry, icons, metadata, README, completion" \
+check "package holds both programs, man pages, desktop entry, icons, metadata, README, completion, Ansible role" \
     has_all_files
 
 unpacked=$scratch/unpacked

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Windows zip and MSI as an administrator meets them, under Wine in a throwaway prefix: the
 # zip's files and a program run from it; the MSI's tables; a silent install, the programs from
-# their installed place, the installed-programs entry, an upgrade by a newer MSI, and a silent
-# uninstall that removes the files and leaves the driver's settings alone.
+# their installed place, tessaport-reg by its name through the system PATH, the installed-programs
+# entry and its install location, an upgrade by a newer MSI, and a silent uninstall that removes
+# the files and the PATH entry and leaves the driver's settings alone.
 # usage: windows_packages_test.sh WINDOWS_BUILD_DIR ZIP MSI NEWER_MSI
 set -uo pipefail
 
@@ -54,6 +55,8 @@ msi_tables() {
     grep -q '^ARPPRODUCTICON' <<<"$properties" || { say "no icon for the programs list"; ok=1; }
     grep -qx $'Manufacturer\tTessaportConfig' <<<"$properties" || { say "not published by TessaportConfig"; ok=1; }
     [ -z "$(table Registry)" ] || { say "the MSI writes registry values: $(table Registry)"; ok=1; }
+    [ "$(table Environment)" = $'SystemPath\t=-*PATH\t[~];[INSTALLDIR]\tCommandLineTool' ] ||
+        { say "PATH entry: $(table Environment)"; ok=1; }
     shortcut=$(table Shortcut | cut -f2,3,5)
     if [[ " ${programs[*]} " == *" tessaport-config.exe "* ]]; then
         [ "$shortcut" = $'ProgramMenuFolder\tTessaport Configuration\t[#TessaportConfigExe]' ] ||
@@ -63,7 +66,7 @@ msi_tables() {
     fi
     return $ok
 }
-check "MSI tables: files, fixed UpgradeCode, publisher, icon, shortcut, no registry values" msi_tables
+check "MSI tables: files, fixed UpgradeCode, publisher, icon, shortcut, PATH, no registry values" msi_tables
 
 # --- Under Wine.
 check "a fresh Wine prefix" session_start_wine --null-display || { checks_summary; exit 1; }
@@ -116,12 +119,27 @@ check "installed tessaport-reg.exe --version" test \
     "tessaport-reg (TessaportConfig) $version"
 check "installed tessaport-reg.exe reads the settings" settings_kept
 
+# The system PATH as the registry keeps it, one folder a line.
+system_path() {
+    run_wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager\Environment' /v PATH |
+        sed -nE 's/^ *PATH +REG_(EXPAND_)?SZ +//p' | tr ';' '\n'
+}
+on_the_path() {
+    grep -qixF 'C:\Program Files\TessaportConfig\' <<<"$(system_path)" ||
+        { say "system PATH: $(system_path | paste -sd';')"; return 1; }
+    # A new process finds the tool by its name.
+    [ "$(run_wine cmd /c tessaport-reg --version | head -n1)" = "tessaport-reg (TessaportConfig) $version" ]
+}
+check "tessaport-reg runs by its name: the install folder is on the system PATH" on_the_path
+
 listed_with_version_and_icon() {
     local keys values icon
     keys=$(programs_entry)
     [ "$(wc -l <<<"$keys")" -eq 1 ] && [ -n "$keys" ] || { say "entries: $keys"; return 1; }
     values=$(run_wine reg query "$keys")
     grep -qE "DisplayVersion +REG_SZ +${version//./\\.}\$" <<<"$values" || { say "$values"; return 1; }
+    grep -qiE 'InstallLocation +REG_SZ +C:\\Program Files\\TessaportConfig\\$' <<<"$values" ||
+        { say "no install location: $values"; return 1; }
     # The list takes the icon from the product's registration, as Windows Installer keeps it.
     icon=$(run_wine reg query 'HKLM\Software\Classes\Installer\Products' /s |
         awk '$1 == "ProductIcon" { sub(/^ *ProductIcon +REG_SZ +/, ""); print }')
@@ -129,7 +147,8 @@ listed_with_version_and_icon() {
     grep -q -- '--width=256' <<<"$(icotool -l "$(unix_path "$icon")")" ||
         { say "the product icon has no 256 x 256 image"; return 1; }
 }
-check "installed-programs entry with version $version and an icon" listed_with_version_and_icon
+check "installed-programs entry with version $version, its install location and an icon" \
+    listed_with_version_and_icon
 
 upgrades() {
     local keys values
@@ -149,8 +168,9 @@ uninstalls() {
     [ -z "$left" ] || { say "left behind: $left"; return 1; }
     ! shortcut_present || { say "shortcut left behind"; return 1; }
     [ -z "$(programs_entry)" ] || { say "still listed as installed"; return 1; }
+    ! grep -qiF 'TessaportConfig' <<<"$(system_path)" || { say "still on the PATH"; return 1; }
 }
-check "msiexec /x /qn removes files, shortcut and entry" uninstalls
+check "msiexec /x /qn removes files, shortcut, entry and PATH entry" uninstalls
 check "the driver's settings stay after the uninstall" settings_kept
 
 checks_summary

@@ -38,5 +38,24 @@ TEST(Existence, KeysAndValuesAreFoundWhateverTheirCaseAndType) {
     EXPECT_FALSE(scratch.KeyExists("Software\\Korvanta\\Tessaport\\Advantech"));
 }
 
+// As reg delete: the key and its values, not its parent, a sibling or a key with subkeys.
+TEST(Existence, DeleteKeyRemovesOneKeyWithWriteAccessOnly) {
+    testing::ScratchRegistry scratch;
+    scratch.SetDword(kAdlinkKey, "NumberOfCards", 3);
+    scratch.SetDword(kAdlinkKey + "\\Card", "NumberOfCards", 1);
+    scratch.SetDword("Software\\Korvanta\\Tessaport\\Advantech", "NumberOfCards", 2);
+    TRegistry reader(kKeyRead);
+    reader.RootKey(kHKeyLocalMachine);
+    EXPECT_THROW(reader.DeleteKey(kAdlinkKey + "\\Card"), ERegistryError);
+    TRegistry registry(kKeyAllAccess);
+    registry.RootKey(kHKeyLocalMachine);
+    EXPECT_THROW(registry.DeleteKey(kAdlinkKey), ERegistryError);
+    EXPECT_TRUE(registry.DeleteKey(kAdlinkKey + "\\Card"));
+    EXPECT_TRUE(registry.DeleteKey(kAdlinkKey));
+    EXPECT_FALSE(registry.DeleteKey(kAdlinkKey));
+    EXPECT_FALSE(scratch.KeyExists(kAdlinkKey));
+    EXPECT_TRUE(scratch.KeyExists("Software\\Korvanta\\Tessaport\\Advantech"));
+}
+
 } // namespace
 } // namespace tessaport

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tessaport {
@@ -107,13 +108,22 @@ TEST(SettingsFile, ImportTakesOnlyTheProviderKeysAsAnImporterReplaysThem) {
 TEST(SettingsFile, ExportIsAVersion5FileThatImportsAsItWasWritten) {
     const std::vector<ProviderSettings> providers{{"Advantech", {19, 0, 49}},
                                                   {"Adlink", {0, 1, 2}}};
-    const std::string file = SettingsStore::Export(providers);
-    EXPECT_EQ(file.substr(0, 100),
-              "Windows Registry Editor Version 5.00\r\n\r\n"
-              "[HKEY_LOCAL_MACHINE\\Software\\Korvanta\\Tessaport\\Advantech]\r\n");
-    EXPECT_NE(file.find("\"PIQBeginAddress\"=dword:00000031\r\n"), std::string::npos) << file;
-    EXPECT_TRUE(file.ends_with("dword:00000002\r\n\r\n")) << file;
-    EXPECT_EQ(SettingsStore::Import(file, "out.reg"), providers);
+    // Windows' own importers put each where the driver reads: the 32-bit view.
+    const std::pair<ExportTarget, std::string> targets[] = {
+        {ExportTarget::Windows64, "Software\\WOW6432Node\\Korvanta"},
+        {ExportTarget::Windows32, "Software\\Korvanta"},
+    };
+    for (const auto &[target, keys] : targets) {
+        SCOPED_TRACE(keys);
+        const std::string file = SettingsStore::Export(providers, target);
+        EXPECT_EQ(file.substr(0, file.find("Advantech]") + 12),
+                  "Windows Registry Editor Version 5.00\r\n\r\n"
+                  "[HKEY_LOCAL_MACHINE\\" +
+                      keys + "\\Tessaport\\Advantech]\r\n");
+        EXPECT_NE(file.find("\"PIQBeginAddress\"=dword:00000031\r\n"), std::string::npos) << file;
+        EXPECT_TRUE(file.ends_with("dword:00000002\r\n\r\n")) << file;
+        EXPECT_EQ(SettingsStore::Import(file, "out.reg"), providers);
+    }
 }
 
 } // namespace
