@@ -91,11 +91,17 @@ session_start_x() {
     session_window_manager=no
     if command -v xfwm4 >/dev/null; then
         session_start "$session_work/wm.log" xfwm4 --compositor=off
+        session_wm_pid=${session_groups[-1]}
         # Running once the window that the root names as the manager's names itself too, and the
         # frame extents and window activation that the tests use are announced. A loaded machine
-        # may take a while.
+        # may take a while; a manager that gave up meanwhile is started again.
         session_wm_running() {
             local check
+            if ! kill -0 "$session_wm_pid" 2>/dev/null; then
+                session_start "$session_work/wm.log" xfwm4 --compositor=off
+                session_wm_pid=${session_groups[-1]}
+                return 1
+            fi
             check=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | sed -n 's/.*window id # //p')
             [ -n "$check" ] &&
                 xprop -id "$check" _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "# $check\$" &&
@@ -103,7 +109,8 @@ session_start_x() {
                 grep _NET_FRAME_EXTENTS | grep -q _NET_ACTIVE_WINDOW
         }
         session_wait_until 120 session_wm_running ||
-            session_fail "xfwm4 did not start: $(cat "$session_work/wm.log")"
+            session_fail "xfwm4 did not start ($(kill -0 "$session_wm_pid" 2>/dev/null &&
+                echo "running, not answering" || echo "exited")): $(cat "$session_work/wm.log")"
         # shellcheck disable=SC2034
         session_window_manager=yes
     fi
