@@ -22,7 +22,6 @@
 #include <memory>
 #include <new>
 #include <unistd.h>
-#include <vector>
 
 namespace tessaport {
 
@@ -87,21 +86,25 @@ bool FileHive::MayWrite() const {
     if (target.state == HiveState::Denied) {
         return false;
     }
+    if (mayWrite_) {
+        return *mayWrite_;
+    }
     const std::string folder = ParentFolder(target.path);
     // Missing: the nearest folder that exists must let us create what is below it.
     const bool folderWritable = Accessible(target.folder.Get(), ".", W_OK | X_OK, folder);
     if (target.state == HiveState::Missing) {
-        return folderWritable && !target.blocked;
+        return *(mayWrite_ = folderWritable && !target.blocked);
     }
     // The rename needs the folder; the lock file must be openable when another user made it.
     const std::string lock = HiveLock::NameFor(target.name);
     struct stat lockInfo {};
     const bool lockExists =
         ::fstatat(target.folder.Get(), lock.c_str(), &lockInfo, AT_SYMLINK_NOFOLLOW) == 0;
-    return Accessible(target.folder.Get(), target.name.c_str(), R_OK | W_OK, target.path) &&
-           folderWritable &&
-           (!lockExists ||
-            Accessible(target.folder.Get(), lock.c_str(), R_OK, target.path + ".lock"));
+    return *(mayWrite_ =
+                 Accessible(target.folder.Get(), target.name.c_str(), R_OK | W_OK, target.path) &&
+                 folderWritable &&
+                 (!lockExists ||
+                  Accessible(target.folder.Get(), lock.c_str(), R_OK, target.path + ".lock")));
 }
 
 std::string FileHive::LockRefusal() const {
@@ -239,9 +242,6 @@ bool FileHive::Writer::StillAsRead() const {
     if (!file_.IsOpen() || now.st_dev != info_.st_dev || now.st_ino != info_.st_ino) {
         return false;
     }
-    if (::lseek(file_.Get(), 0, SEEK_SET) != 0) {
-        ThrowSystemError(hive_.path_, "read it", errno);
-    }
     return hive_.Holds(file_.Get(), now, content_.bytes.value_or(std::string_view()));
 }
 
@@ -253,7 +253,7 @@ bool FileHive::Writer::Refresh() {
     return true;
 }
 
-void FileHive::Writer::Replace(std::string_view bytes) {
+void FileHive::Writer::Replace(std::span<const std::string_view> pieces) {
     HivePath &target = hive_.Resolve();
     const std::string &path = hive_.path_;
     if (file_.IsOpen() && info_.st_nlink > 1) {
@@ -262,7 +262,7 @@ void FileHive::Writer::Replace(std::string_view bytes) {
                              "written");
     }
     TempFile temp(target.folder.Get(), target.name, target.path);
-    temp.Write(bytes);
+    temp.Write(pieces);
     if (file_.IsOpen()) {
         FileRights(file_.Get(), info_, path).ApplyTo(temp.Descriptor());
     } else {
@@ -274,6 +274,7 @@ void FileHive::Writer::Replace(std::string_view bytes) {
     if (::fstatat(target.folder.Get(), target.name.c_str(), &target.info, AT_SYMLINK_NOFOLLOW) ==
         0) {
         target.state = HiveState::Present;
+        hive_.mayWrite_.reset();
     }
     // The new settings are in place now: what fails from here on is no failed save.
     try {
@@ -287,25 +288,25 @@ void FileHive::Writer::Replace(std::string_view bytes) {
     }
 }
 
-// Compared a piece at a time, so that a large file unchanged since it was read costs no second
-// copy of it in memory.
+// Compared a piece at a time through a buffer on the stack, so that a large file unchanged since
+// it was read costs no second copy of it in memory, nor fresh pages for one.
 bool FileHive::Holds(int fd, const struct stat &info, std::string_view expected) const {
     if (static_cast<std::size_t>(info.st_size) != expected.size()) {
         return false;
     }
-    constexpr std::size_t kPiece = std::size_t{64} << 10;
-    std::vector<char> piece(kPiece);
+    char piece[16384];
     std::size_t compared = 0;
     while (compared < expected.size()) {
-        const ssize_t got = ::read(fd, piece.data(), std::min(kPiece, expected.size() - compared));
+        const ssize_t got = ::pread(fd, piece, std::min(sizeof piece, expected.size() - compared),
+                                    static_cast<off_t>(compared));
         if (got < 0) {
             if (errno == EINTR) {
                 continue;
             }
             ThrowSystemError(path_, "read it", errno);
         }
-        if (got == 0 || std::memcmp(piece.data(), expected.data() + compared,
-                                    static_cast<std::size_t>(got)) != 0) {
+        if (got == 0 ||
+            std::memcmp(piece, expected.data() + compared, static_cast<std::size_t>(got)) != 0) {
             return false;
         }
         compared += static_cast<std::size_t>(got);

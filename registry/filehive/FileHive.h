@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
@@ -43,11 +44,12 @@ public:
         // true when it did. The file held open is compared first: no name is looked up again
         // unless it was replaced.
         bool Refresh();
-        // Replaces the file with `bytes`. On failure the file is as it was and no temporary
-        // file is left, except for ERegistryUnconfirmedWrite: the new file is in place, but may
-        // not have reached the disk. A file made new gets mode 0660 and the folder's group in a
-        // setgid folder, else 0644.
-        void Replace(std::string_view bytes);
+        // Replaces the file with `pieces`, one after another. On failure the file is as it was and
+        // no temporary file is left, except for ERegistryUnconfirmedWrite: the new file is in
+        // place, but may not have reached the disk. A file made new gets mode 0660 and the folder's
+        // group in a setgid folder, else 0644.
+        void Replace(std::span<const std::string_view> pieces);
+        void Replace(std::string_view bytes) { Replace(std::span(&bytes, 1)); }
 
     private:
         void ReadCurrent();
@@ -96,6 +98,8 @@ private:
 
     std::string path_;
     mutable std::optional<HivePath> resolved_;
+    // MayWrite's answer for the path as resolved; a write that makes the file asks again.
+    mutable std::optional<bool> mayWrite_;
 };
 
 } // namespace tessaport

@@ -39,6 +39,9 @@ std::vector<std::string> AttributeNames(int fd, const std::string &path) {
             }
             ThrowSystemError(path, "list its extended attributes", errno);
         }
+        if (size == 0) {
+            return {};
+        }
         names.resize(static_cast<std::size_t>(size));
         const ssize_t got = ::flistxattr(fd, names.data(), names.size());
         if (got >= 0) {

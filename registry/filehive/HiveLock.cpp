@@ -54,7 +54,7 @@ bool HiveLock::Acquire(gid_t hiveGroup) {
     if (!fd_.IsOpen()) {
         return false; // removed between two opens
     }
-    struct stat info {};
+    struct stat &info = locked_;
     if (::fstat(fd_.Get(), &info) != 0) {
         ThrowSystemError(path_, "look at the lock file", errno);
     }
@@ -91,12 +91,15 @@ bool HiveLock::Acquire(gid_t hiveGroup) {
 }
 
 void HiveLock::Open(bool &created) {
-    fd_ = FileDescriptor(::openat(folder_, name_.c_str(), kOpenFlags | O_CREAT | O_EXCL, kMode));
-    created = fd_.IsOpen();
-    if (!created && errno == EEXIST) {
-        fd_ = FileDescriptor(::openat(folder_, name_.c_str(), kOpenFlags));
-        if (!fd_.IsOpen() && errno == ENOENT) {
-            return;
+    // Made by the first save only: after that it is opened as it is.
+    fd_ = FileDescriptor(::openat(folder_, name_.c_str(), kOpenFlags));
+    created = false;
+    if (!fd_.IsOpen() && errno == ENOENT) {
+        fd_ =
+            FileDescriptor(::openat(folder_, name_.c_str(), kOpenFlags | O_CREAT | O_EXCL, kMode));
+        created = fd_.IsOpen();
+        if (!created && errno == EEXIST) {
+            return; // made by another writer between two opens
         }
     }
     if (!fd_.IsOpen()) {
@@ -141,18 +144,14 @@ bool HiveLock::Replace(gid_t hiveGroup) {
 }
 
 bool HiveLock::NamesLockedFile() const {
-    struct stat locked {};
     struct stat named {};
-    if (::fstat(fd_.Get(), &locked) != 0) {
-        ThrowSystemError(path_, "look at the lock file", errno);
-    }
     if (::fstatat(folder_, name_.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno == ENOENT) {
             return false;
         }
         ThrowSystemError(path_, "look at the lock file", errno);
     }
-    return named.st_dev == locked.st_dev && named.st_ino == locked.st_ino;
+    return named.st_dev == locked_.st_dev && named.st_ino == locked_.st_ino;
 }
 
 void HiveLock::CheckStillHeld() const {

@@ -3,6 +3,7 @@
 #include "FileDescriptor.h"
 
 #include <string>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace tessaport {
@@ -49,6 +50,7 @@ private:
     std::string name_;
     std::string path_;
     FileDescriptor fd_;
+    struct stat locked_ {}; // the file opened, as first seen
     bool replaced_ = false;
 };
 

@@ -207,10 +207,12 @@ void TRegistry::CloseKey() {
                              (open.held.size() == 1 ? "value " : "values ") + names +
                              " cannot be written: the key has been deleted; nothing was written");
     }
-    const std::optional<std::string> next =
-        open.held.empty() ? open.editor->CreateKey() : open.editor->SetValues(open.held);
-    if (next) {
-        open.writer->Replace(*next);
+    if (open.held.empty()) {
+        if (const std::optional<std::string> created = open.editor->CreateKey()) {
+            open.writer->Replace(*created);
+        }
+    } else if (const std::optional<RegEdit> edited = open.editor->SetValues(open.held)) {
+        open.writer->Replace(edited->Pieces());
     }
 }
 

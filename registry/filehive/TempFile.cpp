@@ -3,13 +3,17 @@
 #include "ERegistryError.h"
 #include "SystemError.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <filesystem>
 #include <random>
 #include <string_view>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
+#include <vector>
 
 namespace tessaport {
 namespace {
@@ -64,9 +68,17 @@ TempFile::~TempFile() {
     }
 }
 
-void TempFile::Write(std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd_.Get(), bytes.data(), bytes.size());
+void TempFile::Write(std::span<const std::string_view> pieces) {
+    std::vector<iovec> left;
+    for (const std::string_view piece : pieces) {
+        if (!piece.empty()) {
+            left.push_back({const_cast<char *>(piece.data()), piece.size()});
+        }
+    }
+    std::size_t next = 0;
+    while (next < left.size()) {
+        const auto count = static_cast<int>(std::min<std::size_t>(left.size() - next, IOV_MAX));
+        const ssize_t written = ::writev(fd_.Get(), left.data() + next, count);
         if (written < 0) {
             if (errno == EINTR) {
                 continue;
@@ -76,7 +88,15 @@ void TempFile::Write(std::string_view bytes) {
         if (written == 0) {
             ThrowSystemError(path_, "write", EIO);
         }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
+        // A short write stops anywhere, even inside a piece.
+        auto done = static_cast<std::size_t>(written);
+        for (; next < left.size() && done >= left[next].iov_len; ++next) {
+            done -= left[next].iov_len;
+        }
+        if (done > 0) {
+            left[next].iov_base = static_cast<char *>(left[next].iov_base) + done;
+            left[next].iov_len -= done;
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "FileDescriptor.h"
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -26,7 +27,9 @@ public:
 
     int Descriptor() const { return fd_.Get(); }
 
-    void Write(std::string_view bytes);
+    void Write(std::string_view bytes) { Write(std::span(&bytes, 1)); }
+    // The pieces one after another, in as few calls as the system allows.
+    void Write(std::span<const std::string_view> pieces);
     void SetMode(mode_t mode);
     void SetGroup(gid_t group);
     // Syncs, closes and renames over the final name; any failure leaves the final name alone.

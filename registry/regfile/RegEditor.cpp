@@ -113,7 +113,7 @@ std::optional<std::string> RegEditor::SetValue(std::string_view name, const RegV
         }
     }
     std::string candidate = Append(line);
-    CheckSize(candidate, "setting \"" + std::string(name) + "\"");
+    CheckSize(candidate.size(), "setting \"" + std::string(name) + "\"");
     if (Verify(candidate, expected)) {
         return candidate;
     }
@@ -123,7 +123,7 @@ std::optional<std::string> RegEditor::SetValue(std::string_view name, const RegV
                          "end inside a continued hex value?); the file was left as it is");
 }
 
-std::optional<std::string> RegEditor::SetValues(const std::vector<Assignment> &assignments) const {
+std::optional<RegEdit> RegEditor::SetValues(const std::vector<Assignment> &assignments) const {
     Values expected = snapshot_.Values();
     for (const Assignment &assignment : assignments) {
         expected[Folded(assignment.name)] = assignment.value;
@@ -137,34 +137,31 @@ std::optional<std::string> RegEditor::SetValues(const std::vector<Assignment> &a
             lines += lines.empty() ? std::string_view() : Eol();
             lines += ValueLine(assignment.name, assignment.value);
         }
-        return NewFile(lines);
+        return RegEdit(NewFile(lines));
     }
     // Below the key's last line, or right below its header when a continued value at the end
     // of the file cuts the key's last line off.
     for (const std::optional<KeySnapshot::InsertionPoint> &where :
          {snapshot_.insertion, snapshot_.afterHeader}) {
         bool inserted = false;
-        if (std::optional<std::string> candidate = SpliceAll(assignments, where, inserted)) {
-            CheckSize(*candidate, "these values");
-            if ((!inserted && RewritesReadBack(assignments)) || Verify(*candidate, expected)) {
+        if (std::optional<RegEdit> candidate = SpliceAll(assignments, where, inserted)) {
+            CheckSize(candidate->Size(), "these values");
+            if ((!inserted && RewritesReadBack(assignments)) ||
+                Verify(candidate->Text(), expected)) {
                 return candidate;
             }
         }
     }
-    return OneByOne(assignments);
+    std::optional<std::string> edited = OneByOne(assignments);
+    return edited ? std::optional<RegEdit>(RegEdit(std::move(*edited))) : std::nullopt;
 }
 
 // Every change placed against the current file at once, making one edit to check.
-std::optional<std::string>
+std::optional<RegEdit>
 RegEditor::SpliceAll(const std::vector<Assignment> &assignments,
                      const std::optional<KeySnapshot::InsertionPoint> &insertion,
                      bool &inserted) const {
-    struct Splice {
-        std::size_t begin = 0;
-        std::size_t end = 0;
-        std::string bytes;
-    };
-    std::vector<Splice> splices;
+    std::vector<RegEdit::Change> splices;
     std::set<std::string> seen;
     std::string newLines;
     for (const Assignment &assignment : assignments) {
@@ -182,7 +179,8 @@ RegEditor::SpliceAll(const std::vector<Assignment> &assignments,
     }
     if (!newLines.empty()) {
         if (!snapshot_.exists || !insertion) {
-            return splices.empty() ? std::optional<std::string>(Append(newLines)) : std::nullopt;
+            return splices.empty() ? std::optional<RegEdit>(RegEdit(Append(newLines)))
+                                   : std::nullopt;
         }
         inserted = true;
         const KeySnapshot::InsertionPoint &where = *insertion;
@@ -191,28 +189,16 @@ RegEditor::SpliceAll(const std::vector<Assignment> &assignments,
         added += Eol();
         splices.push_back({where.rawPos, where.rawPos, text_->Encode(added)});
     }
-    std::sort(splices.begin(), splices.end(), [](const Splice &a, const Splice &b) {
+    std::sort(splices.begin(), splices.end(), [](const auto &a, const auto &b) {
         // An insertion comes before a rewrite that starts at the same place.
         return a.begin != b.begin ? a.begin < b.begin : a.end < b.end;
     });
-    const std::string_view raw = text_->Raw();
-    std::string out;
-    std::size_t added = 0;
-    for (const Splice &splice : splices) {
-        added += splice.bytes.size();
-    }
-    out.reserve(raw.size() + added);
-    std::size_t copied = 0;
-    for (const Splice &splice : splices) {
-        if (splice.begin < copied) {
+    for (std::size_t i = 1; i < splices.size(); ++i) {
+        if (splices[i].begin < splices[i - 1].end) {
             return std::nullopt;
         }
-        out += raw.substr(copied, splice.begin - copied);
-        out += splice.bytes;
-        copied = splice.end;
     }
-    out += raw.substr(copied);
-    return out;
+    return RegEdit(text_->Raw(), std::move(splices));
 }
 
 // A rewrite replaces the whole of a value's deciding lines, from the start of its first line to
@@ -269,8 +255,8 @@ std::optional<std::string> RegEditor::OneByOne(const std::vector<Assignment> &as
     return edited;
 }
 
-void RegEditor::CheckSize(const std::string &candidate, std::string_view change) const {
-    if (candidate.size() > RegText::kMaxFileBytes) {
+void RegEditor::CheckSize(std::size_t size, std::string_view change) const {
+    if (size > RegText::kMaxFileBytes) {
         throw ERegistryError(text_->Source() + ": " + std::string(change) + " in " +
                              key_.FullName() +
                              " would make the file larger than 256 MiB; the file was left as "
@@ -286,7 +272,7 @@ std::optional<std::string> RegEditor::CreateKey() const {
         return NewFile(std::nullopt);
     }
     std::string candidate = Append(std::nullopt);
-    CheckSize(candidate, "adding the key");
+    CheckSize(candidate.size(), "adding the key");
     if (Verify(candidate, snapshot_.Values())) {
         return candidate;
     }
@@ -348,7 +334,7 @@ std::optional<std::string> RegEditor::DeleteKey() const {
     std::string candidate = Append(std::nullopt);
     const std::size_t header = candidate.rfind(text_->Encode('[' + key_.FullName() + ']'));
     candidate.insert(header + text_->Encode("[").size(), text_->Encode("-"));
-    CheckSize(candidate, "deleting the key");
+    CheckSize(candidate.size(), "deleting the key");
     const RegText text(candidate, text_->Source());
     KeyScanner scanner(key_);
     RegParser::Parse(text, scanner);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "KeySnapshot.h"
+#include "RegEdit.h"
 #include "RegKeyPath.h"
 #include "RegText.h"
 #include "RegValue.h"
@@ -42,7 +43,7 @@ public:
     // The new file with all of `assignments` made, in one edit (later ones win), or nullopt when
     // the key already holds them. Raises ERegistryError, naming the first value that cannot be
     // placed, when it cannot be done safely.
-    std::optional<std::string> SetValues(const std::vector<Assignment> &assignments) const;
+    std::optional<RegEdit> SetValues(const std::vector<Assignment> &assignments) const;
     // The new file with the key created, or nullopt when it exists.
     std::optional<std::string> CreateKey() const;
     // The new file with the key and its values deleted, or nullopt when it does not exist.
@@ -54,13 +55,13 @@ private:
 
     std::string Rewrite(const KeySnapshot::Entry &entry, const RegValue &value) const;
     std::string RewrittenLines(const KeySnapshot::Entry &entry, const RegValue &value) const;
-    std::optional<std::string>
-    SpliceAll(const std::vector<Assignment> &assignments,
-              const std::optional<KeySnapshot::InsertionPoint> &insertion, bool &inserted) const;
+    std::optional<RegEdit> SpliceAll(const std::vector<Assignment> &assignments,
+                                     const std::optional<KeySnapshot::InsertionPoint> &insertion,
+                                     bool &inserted) const;
     bool RewritesReadBack(const std::vector<Assignment> &assignments) const;
     std::uint64_t Fingerprint() const;
     std::optional<std::string> OneByOne(const std::vector<Assignment> &assignments) const;
-    void CheckSize(const std::string &candidate, std::string_view change) const;
+    void CheckSize(std::size_t size, std::string_view change) const;
     std::string Insert(const KeySnapshot::InsertionPoint &where, const std::string &line) const;
     std::string Append(const std::optional<std::string> &valueLine) const;
     std::string NewFile(const std::optional<std::string> &valueLine) const;

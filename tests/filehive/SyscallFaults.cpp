@@ -9,6 +9,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -148,12 +149,27 @@ using namespace tessaport::testing;
 extern "C" {
 
 ssize_t write(int fd, const void *buffer, size_t count) {
-    static auto *real = Next<ssize_t(int, const void *, size_t)>("write");
+    const iovec piece{const_cast<void *>(buffer), count};
+    return writev(fd, &piece, 1);
+}
+
+// Both kinds of write fail, stop short and unsync the file alike.
+ssize_t writev(int fd, const iovec *pieces, int count) {
+    static auto *real = Next<ssize_t(int, const iovec *, int)>("writev");
     if (BeforeCall(FaultCall::Write)) {
         return -1;
     }
-    const std::size_t limit = Faults().armed ? Faults().shortWrites : 0;
-    const ssize_t result = real(fd, buffer, limit != 0 && count > limit ? limit : count);
+    std::vector<iovec> taken(pieces, pieces + count);
+    if (const std::size_t limit = Faults().armed ? Faults().shortWrites : 0; limit != 0) {
+        std::size_t room = limit;
+        std::size_t kept = 0;
+        for (; kept < taken.size() && room > 0; ++kept) {
+            taken[kept].iov_len = std::min(taken[kept].iov_len, room);
+            room -= taken[kept].iov_len;
+        }
+        taken.resize(kept);
+    }
+    const ssize_t result = real(fd, taken.data(), static_cast<int>(taken.size()));
     struct stat info {};
     if (result > 0 && Faults().armed && ::fstat(fd, &info) == 0) {
         std::erase(Faults().synced, IdOf(info));

@@ -8,7 +8,8 @@ namespace tessaport::testing {
 
 // Failures injected into the system calls a hive write makes. The test executable that links
 // SyscallFaults.cpp defines write, fsync, renameat, close, fchmod, openat and mkdirat itself and
-// forwards them to the C library, failing or exiting at the planned call.
+// forwards them to the C library (writev too, counted as a write), failing or exiting at the
+// planned call.
 enum class FaultCall { Write, Fsync, Rename, Close, Fchmod };
 // RunBefore runs `before` just before the planned call, which is then made: another process
 // acting at that moment.

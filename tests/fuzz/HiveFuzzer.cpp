@@ -54,7 +54,9 @@ void CheckEdit(const RegText &text, const std::optional<std::string> &edited,
 // Several values in one edit, as a save makes them: the old file plus exactly all of them.
 void CheckSave(const RegText &text, const RegEditor &editor,
                const std::vector<RegEditor::Assignment> &save) {
-    const std::optional<std::string> edited = editor.SetValues(save);
+    const std::optional<RegEdit> edit = editor.SetValues(save);
+    const std::optional<std::string> edited =
+        edit ? std::optional<std::string>(edit->Text()) : std::nullopt;
     RegDocument expected = RegDocument::FromText(text);
     for (const RegEditor::Assignment &assignment : save) {
         expected.SetValue(kHKeyLocalMachine, kKeyPath, assignment.name, assignment.value);

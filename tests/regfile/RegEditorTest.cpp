@@ -210,8 +210,10 @@ TEST(RegEditor, SetValuesMakesAllChangesInOneEdit) {
         for (const Case &c : cases) {
             SCOPED_TRACE(c.name);
             const RegText text(c.before, "t.reg");
-            const std::optional<std::string> after =
+            const std::optional<RegEdit> edit =
                 RegEditor(&text, Key(), preparation).SetValues(three);
+            const std::optional<std::string> after =
+                edit ? std::optional<std::string>(edit->Text()) : std::nullopt;
             EXPECT_EQ(after, c.after);
             if (after) {
                 RegDocument expected = RegDocument::FromText(text);
