@@ -71,7 +71,7 @@ has_all_files() {
         usr/share/doc/tessaport-config/copyright usr/share/doc/tessaport-config/README.md.gz \
         usr/share/bash-completion/completions/tessaport-reg \
         usr/share/ansible/roles/tessaport/library/tessaport_settings.py \
-        usr/share/ansible/roles/tessaport/meta/argument_specs.yml \
+        usr/share/ansible/roles/tessaport/meta/main.yml \
         usr/share/ansible/roles/tessaport/tasks/main.yml; do
         grep -qx "\./$file" <<<"$contents" || { say "missing: $file"; missing=1; }
     done
