@@ -59,14 +59,6 @@ void LayOut(TForm::Impl &form, UINT dpi) {
     ::InvalidateRect(form.hwnd, nullptr, TRUE);
 }
 
-void ShowFailure(const std::exception &failure) {
-    if (Application) {
-        Application->ShowException(failure);
-    } else {
-        ShowException(failure);
-    }
-}
-
 bool IsOfClass(HWND window, const wchar_t *className) {
     wchar_t name[32] = {};
     return window && ::GetClassNameW(window, name, 32) > 0 && std::wcscmp(name, className) == 0;
@@ -179,9 +171,9 @@ LRESULT CALLBACK FormProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
     try {
         return HandleFormMessage(*form, message, wParam, lParam);
     } catch (const std::exception &failure) {
-        ShowFailure(failure);
+        ShowException(failure);
     } catch (...) {
-        ShowFailure(std::runtime_error("An unknown failure occurred."));
+        ShowException(std::runtime_error("An unknown failure occurred."));
     }
     return 0;
 }
