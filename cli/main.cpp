@@ -2,9 +2,9 @@
 // configuration window.
 #include "ChangeReport.h"
 #include "Commands.h"
+#include "ESettingsError.h"
 #include "ExitStatus.h"
 #include "Invocation.h"
-#include "Output.h"
 #include "Usage.h"
 
 #include <algorithm>
