@@ -46,4 +46,14 @@ nlohmann::ordered_json FailureEntry(std::string_view word, const std::string &me
     return {{"status", word}, {"message", message}};
 }
 
+int RefuseRun(int status, std::string_view word, const std::string &message, bool json) {
+    if (json) {
+        PrintJson(FailureEntry(word, message));
+        FlushStandardOutput();
+    } else {
+        ReportFailure(message);
+    }
+    return status;
+}
+
 } // namespace tessaport

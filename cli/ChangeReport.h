@@ -23,5 +23,8 @@ nlohmann::ordered_json ChangeEntry(const SettingsChange &change, const DriverSet
                                    bool check);
 // An entry, or a whole document, that reports a failure: its status word and its reason.
 nlohmann::ordered_json FailureEntry(std::string_view word, const std::string &message);
+// A run refused as a whole: that document with `json`, else the message on standard error.
+// Returns `status`.
+int RefuseRun(int status, std::string_view word, const std::string &message, bool json);
 
 } // namespace tessaport

@@ -24,6 +24,18 @@ std::string_view StatusWord(int status) {
     }
 }
 
+int ExitStatusOf(const ProviderRead &read) {
+    switch (read.outcome) {
+    case ProviderRead::Outcome::Read:
+        return kExitOk;
+    case ProviderRead::Outcome::NotConfigured:
+        return kExitNotConfigured;
+    case ProviderRead::Outcome::Failed:
+        break;
+    }
+    return kExitFailed;
+}
+
 void PrintSettings(const DriverSettings &settings) {
     for (const SettingField &field : SettingFields) {
         std::cout << field.valueName << '=' << settings.*field.member << '\n';

@@ -67,32 +67,23 @@ int RunExport(const Invocation &invocation) {
 }
 
 int RunImport(const Invocation &invocation) {
-    // Before anything is saved: one JSON document, or a line on standard error.
-    const auto refuse = [&](int status, std::string_view word, const std::string &message) {
-        if (invocation.json) {
-            PrintJson(FailureEntry(word, message));
-            FlushStandardOutput();
-        } else {
-            ReportFailure(message);
-        }
-        return status;
-    };
     std::vector<ProviderSettings> providers;
     try {
         providers = SettingsStore::ImportFrom(invocation.file);
     } catch (const ESettingsFileError &failure) {
-        return refuse(kExitUsage, "invalid file",
-                      std::string(failure.what()) + "; nothing was imported");
+        return RefuseRun(kExitUsage, "invalid file",
+                         std::string(failure.what()) + "; nothing was imported", invocation.json);
     } catch (const std::bad_alloc &) {
         throw;
     } catch (const std::exception &failure) {
-        return refuse(kExitFailed, "failed",
-                      std::string(failure.what()) + "; nothing was imported");
+        return RefuseRun(kExitFailed, "failed",
+                         std::string(failure.what()) + "; nothing was imported", invocation.json);
     }
     if (providers.empty()) {
-        return refuse(kExitUsage, "invalid file",
-                      invocation.file +
-                          " holds no Tessaport provider settings; nothing was imported");
+        return RefuseRun(kExitUsage, "invalid file",
+                         invocation.file +
+                             " holds no Tessaport provider settings; nothing was imported",
+                         invocation.json);
     }
     nlohmann::ordered_json document = nlohmann::ordered_json::object();
     const auto reportFailure = [&](const std::string &provider, std::string_view word,

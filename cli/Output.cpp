@@ -25,18 +25,6 @@ int FlushStandardOutput() {
     return kExitFailed;
 }
 
-int ExitStatusOf(const ProviderRead &read) {
-    switch (read.outcome) {
-    case ProviderRead::Outcome::Read:
-        return kExitOk;
-    case ProviderRead::Outcome::NotConfigured:
-        return kExitNotConfigured;
-    case ProviderRead::Outcome::Failed:
-        break;
-    }
-    return kExitFailed;
-}
-
 void ReportWarnings(const std::string &provider, const std::vector<std::string> &warnings) {
     for (const std::string &warning : warnings) {
         std::cerr << kProgram << ": warning: " << provider << ": " << warning << "\n";

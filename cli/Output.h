@@ -4,9 +4,7 @@
 #include "ESettingsError.h"
 #include "SettingsStore.h"
 
-#include <exception>
 #include <nlohmann/json.hpp>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -18,9 +16,6 @@ void ReportFailure(const std::string &text);
 // Flushes standard output: kExitOk, or kExitFailed with the reason printed when it cannot be
 // written (closed, or a full disk).
 int FlushStandardOutput();
-
-// kExitOk, kExitNotConfigured or kExitFailed.
-int ExitStatusOf(const ProviderRead &read);
 
 // "tessaport-reg: warning: PROVIDER: TEXT" on standard error for each warning.
 void ReportWarnings(const std::string &provider, const std::vector<std::string> &warnings);

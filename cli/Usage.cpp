@@ -92,8 +92,7 @@ void PrintCommandHelp(std::ostream &out, const CommandHelp &help) {
     out << "\nSee '" << kProgram << " --help' for the exit statuses.\n";
 }
 
-} // namespace
-
+// The usage lines of every command.
 void PrintSynopsis(std::ostream &out) {
     std::string_view lead = "usage: ";
     for (const CommandHelp &help : kCommandHelp) {
@@ -102,6 +101,8 @@ void PrintSynopsis(std::ostream &out) {
     }
     out << lead << kProgram << " COMMAND --help\n" << lead << kProgram << " --help | --version\n";
 }
+
+} // namespace
 
 void PrintHelp(std::ostream &out, Command topic) {
     for (const CommandHelp &help : kCommandHelp) {

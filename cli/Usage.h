@@ -9,8 +9,6 @@ namespace tessaport {
 
 inline constexpr std::string_view kProgram = "tessaport-reg";
 
-// The usage lines of every command.
-void PrintSynopsis(std::ostream &out);
 // --help: the synopsis, the commands and options, the providers and value lists, where the
 // settings are kept and the exit statuses; COMMAND --help (`topic`): that command's alone.
 void PrintHelp(std::ostream &out, Command topic = Command::Help);

@@ -2,9 +2,9 @@
 // configuration window.
 #include "ChangeReport.h"
 #include "Commands.h"
+#include "ESettingsError.h"
 #include "ExitStatus.h"
 #include "Invocation.h"
-#include "Output.h"
 #include "Usage.h"
 
 #include <algorithm>
@@ -32,12 +32,10 @@ using namespace tessaport;
 // One line that says what is wrong, and where to read more; with --json, the same as JSON.
 int UsageError(const std::string &message, bool json) {
     if (json) {
-        PrintJson(FailureEntry("usage error", message));
-        FlushStandardOutput();
-    } else {
-        std::cerr << kProgram << ": " << message << "\n"
-                  << "Try '" << kProgram << " --help' for more information.\n";
+        return RefuseRun(kExitUsage, "usage error", message, json);
     }
+    std::cerr << kProgram << ": " << message << "\n"
+              << "Try '" << kProgram << " --help' for more information.\n";
     return kExitUsage;
 }
 
@@ -92,13 +90,7 @@ int RunReportingFailures(const std::vector<std::string> &args) {
     try {
         return Run(args);
     } catch (const std::exception &failure) {
-        if (AsksForJson(args)) {
-            PrintJson(FailureEntry("failed", FailureText(failure)));
-            FlushStandardOutput();
-        } else {
-            ReportFailure(FailureText(failure));
-        }
-        return kExitFailed;
+        return RefuseRun(kExitFailed, "failed", FailureText(failure), AsksForJson(args));
     }
 }
 

@@ -6,6 +6,7 @@
 #include "FormDescription.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,8 +43,9 @@ private:
     TComboBox &AddComboBox(const ControlDescription &description);
     TCheckBox &AddCheckBox(const ControlDescription &description);
     TButton &AddButton(const ControlDescription &description);
-    // Keeps a new control for the window's lifetime.
-    template <class Control> Control &Keep(std::unique_ptr<Control> control) {
+    // Makes the control around its native part and keeps it for the window's lifetime.
+    template <class Control> Control &Keep(std::unique_ptr<TControl::Impl> native) {
+        auto control = std::make_unique<Control>(std::move(native));
         Control &result = *control;
         controls_.push_back(std::move(control));
         return result;
@@ -62,28 +64,25 @@ void TForm::CreateControls(Form &form, const std::array<ControlBinding<Form>, N>
     }
     CheckAccessKeys(descriptions);
     for (const ControlBinding<Form> &binding : bindings) {
-        const auto handler = binding.handler;
-        const auto call = [&form, handler] { (form.*handler)(); };
+        // Left empty without a handler, as the control's own event starts.
+        std::function<void()> event;
+        if (binding.handler) {
+            event = [&form, handler = binding.handler] { (form.*handler)(); };
+        }
         const ControlDescription &description = binding.control;
         if (auto *label = std::get_if<TLabel * Form::*>(&binding.member)) {
             form.**label = &AddLabel(description);
         } else if (auto *list = std::get_if<TComboBox * Form::*>(&binding.member)) {
             TComboBox &control = AddComboBox(description);
-            if (handler) {
-                control.OnChange = call;
-            }
+            control.OnChange = event;
             form.**list = &control;
         } else if (auto *box = std::get_if<TCheckBox * Form::*>(&binding.member)) {
             TCheckBox &control = AddCheckBox(description);
-            if (handler) {
-                control.OnClick = call;
-            }
+            control.OnClick = event;
             form.**box = &control;
         } else if (auto *button = std::get_if<TButton * Form::*>(&binding.member)) {
             TButton &control = AddButton(description);
-            if (handler) {
-                control.OnClick = call;
-            }
+            control.OnClick = event;
             form.**button = &control;
         }
     }

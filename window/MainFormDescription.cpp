@@ -11,16 +11,9 @@ std::vector<std::string> Providers() {
     return {ProviderCatalogue.begin(), ProviderCatalogue.end()};
 }
 
-std::vector<std::string> NumberOfCardsEntries() {
-    return ValueListEntries(SettingFields[0]);
-}
-
-std::vector<std::string> DIAddressEntries() {
-    return ValueListEntries(SettingFields[1]);
-}
-
-std::vector<std::string> DOAddressEntries() {
-    return ValueListEntries(SettingFields[2]);
+// A setting's list, by its place in SettingFields.
+template <std::size_t Field> std::vector<std::string> SettingEntries() {
+    return ValueListEntries(SettingFields[Field]);
 }
 
 constexpr int kListEntryHeight = 20;
@@ -55,21 +48,21 @@ const std::array<Binding, 11> MainFormControls{{
       .bounds = {30, 68, 123, 20},
       .accessKey = 'N'},
      &TfrmMainForm::Label1},
-    {{"cbNumCards", "", {160, 64, 241, 28}, false, NumberOfCardsEntries, kListEntryHeight},
+    {{"cbNumCards", "", {160, 64, 241, 28}, false, SettingEntries<0>, kListEntryHeight},
      &TfrmMainForm::cbNumCards},
     {{.name = "Label2",
       .caption = SettingFields[1].label,
       .bounds = {34, 108, 119, 20},
       .accessKey = 'I'},
      &TfrmMainForm::Label2},
-    {{"cbDIAddr", "", {160, 104, 241, 28}, false, DIAddressEntries, kListEntryHeight},
+    {{"cbDIAddr", "", {160, 104, 241, 28}, false, SettingEntries<1>, kListEntryHeight},
      &TfrmMainForm::cbDIAddr},
     {{.name = "Label3",
       .caption = SettingFields[2].label,
       .bounds = {27, 148, 126, 20},
       .accessKey = 'O'},
      &TfrmMainForm::Label3},
-    {{"cbDOAddr", "", {160, 144, 241, 28}, false, DOAddressEntries, kListEntryHeight},
+    {{"cbDOAddr", "", {160, 144, 241, 28}, false, SettingEntries<2>, kListEntryHeight},
      &TfrmMainForm::cbDOAddr},
     {{.name = "chkEditMode", .caption = "Edit Mode", .bounds = {56, 189, 97, 17}, .accessKey = 'E'},
      &TfrmMainForm::chkEditMode,

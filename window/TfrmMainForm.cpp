@@ -98,9 +98,7 @@ void TfrmMainForm::cbProviderChange() {
 }
 
 void TfrmMainForm::chkEditModeClick() {
-    for (TComboBox *list : SettingLists()) {
-        list->SetEnabled(chkEditMode->Checked());
-    }
+    SetEditMode(chkEditMode->Checked());
 }
 
 void TfrmMainForm::btnSaveClick() {

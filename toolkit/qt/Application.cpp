@@ -47,8 +47,7 @@ void TApplication::Initialize() {
 
 void TApplication::SetTitle(std::string_view title) {
     title_ = std::string(title);
-    QApplication::setApplicationDisplayName(
-        QString::fromUtf8(title.data(), qsizetype(title.size())));
+    QApplication::setApplicationDisplayName(ToQString(title));
 }
 
 void TApplication::Adopt(std::unique_ptr<TForm> form) {

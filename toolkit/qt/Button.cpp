@@ -11,15 +11,13 @@ std::string TButton::Caption() const {
 }
 
 TButton &TForm::AddButton(const ControlDescription &description) {
-    auto *button = new QPushButton(impl_->window.get());
-    button->setText(CaptionWithAccessKey(*button, *impl_, description));
-    Place(*button, description, impl_->controlFont);
+    QPushButton &button = CreateCaptioned<QPushButton>(*impl_, description);
     // Neither the default nor the cancel button: Enter and Esc press nothing.
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    Chain(*impl_, *button);
-    return RaiseOnClick(*button, &QAbstractButton::clicked,
-                        Keep(std::make_unique<TButton>(std::make_unique<TControl::Impl>(button))));
+    button.setAutoDefault(false);
+    button.setDefault(false);
+    Chain(*impl_, button);
+    return RaiseOnClick(button, &QAbstractButton::clicked,
+                        Keep<TButton>(std::make_unique<TControl::Impl>(&button)));
 }
 
 } // namespace tessaport

@@ -30,12 +30,10 @@ void TCheckBox::SetChecked(bool checked) {
 }
 
 TCheckBox &TForm::AddCheckBox(const ControlDescription &description) {
-    auto *box = new QCheckBox(impl_->window.get());
-    box->setText(CaptionWithAccessKey(*box, *impl_, description));
-    Place(*box, description, impl_->controlFont);
-    Chain(*impl_, *box);
-    return RaiseOnClick(*box, &QAbstractButton::toggled,
-                        Keep(std::make_unique<TCheckBox>(std::make_unique<TControl::Impl>(box))));
+    QCheckBox &box = CreateCaptioned<QCheckBox>(*impl_, description);
+    Chain(*impl_, box);
+    return RaiseOnClick(box, &QAbstractButton::toggled,
+                        Keep<TCheckBox>(std::make_unique<TControl::Impl>(&box)));
 }
 
 } // namespace tessaport

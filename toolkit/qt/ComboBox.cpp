@@ -78,15 +78,13 @@ TComboBox &TForm::AddComboBox(const ControlDescription &description) {
         list->setItemDelegate(new FixedRowHeightDelegate(description.entryHeight, list));
     }
     Chain(*impl_, *list);
-    auto control = std::make_unique<TComboBox>(std::make_unique<TControl::Impl>(list));
-    TComboBox &result = *control;
+    TComboBox &result = Keep<TComboBox>(std::make_unique<TControl::Impl>(list));
     // activated() comes from the user's pick only, never from setCurrentIndex().
     QObject::connect(list, &QComboBox::activated, list, [&result] {
         if (result.OnChange) {
             result.OnChange();
         }
     });
-    Keep(std::move(control));
     return result;
 }
 

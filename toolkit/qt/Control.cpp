@@ -1,4 +1,3 @@
-#include "AccessKey.h"
 #include "QtNative.h"
 
 #include <QLabel>
@@ -7,12 +6,6 @@ namespace tessaport {
 
 QString ToQString(std::string_view text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
-QString CaptionWithAccessKey(QWidget &widget, TForm::Impl &form,
-                             const ControlDescription &description) {
-    widget.setStyle(form.accessKeyCues);
-    return ToQString(WithAccessKey(description.caption, description.accessKey));
 }
 
 void Place(QWidget &widget, const ControlDescription &description, const QFont &font) {

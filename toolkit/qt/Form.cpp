@@ -75,9 +75,7 @@ TForm::TForm(const FormDescription &description) : impl_(std::make_unique<Impl>(
     impl_->controlFont = FontFor(description.controlFont);
 }
 
-TForm::~TForm() {
-    controls_.clear();
-}
+TForm::~TForm() = default;
 
 std::string TForm::Caption() const {
     return impl_->window->windowTitle().toStdString();

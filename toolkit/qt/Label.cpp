@@ -11,19 +11,14 @@ std::string TLabel::Caption() const {
 }
 
 TLabel &TForm::AddLabel(const ControlDescription &description) {
-    auto *label = new QLabel(impl_->window.get());
-    label->setText(CaptionWithAccessKey(*label, *impl_, description));
-    Place(*label, description, impl_->controlFont);
-    label->setFocusPolicy(Qt::NoFocus);
+    QLabel &label = CreateCaptioned<QLabel>(*impl_, description);
+    label.setFocusPolicy(Qt::NoFocus);
     // Fits its caption and keeps its left edge, so a stand-in font that runs wider than the
     // design font is not cut off.
-    label->resize(label->fontMetrics().horizontalAdvance(ToQString(description.caption)),
-                  label->height());
-    impl_->pendingLabel = label;
-    auto control = std::make_unique<TLabel>(std::make_unique<TControl::Impl>(label));
-    TLabel &result = *control;
-    Keep(std::move(control));
-    return result;
+    label.resize(label.fontMetrics().horizontalAdvance(ToQString(description.caption)),
+                 label.height());
+    impl_->pendingLabel = &label;
+    return Keep<TLabel>(std::make_unique<TControl::Impl>(&label));
 }
 
 } // namespace tessaport

@@ -2,6 +2,7 @@
 
 // What the boundary's objects are on Qt. Private to the back end and its tests.
 
+#include "AccessKey.h"
 #include "TApplication.h"
 #include "TControl.h"
 #include "TForm.h"
@@ -42,13 +43,19 @@ struct TApplication::Impl {
 
 QString ToQString(std::string_view text);
 
-// The caption with its access key marked, and the style that shows the mark only while Alt is
-// held.
-QString CaptionWithAccessKey(QWidget &widget, TForm::Impl &form,
-                             const ControlDescription &description);
-
 // Common to every control: name, font, place and enabled state.
 void Place(QWidget &widget, const ControlDescription &description, const QFont &font);
+
+// A new control of the window with a caption: its access key marked, with the style that shows
+// the mark only while Alt is held; placed.
+template <class Widget>
+Widget &CreateCaptioned(TForm::Impl &form, const ControlDescription &description) {
+    auto *widget = new Widget(form.window.get());
+    widget->setStyle(form.accessKeyCues);
+    widget->setText(ToQString(WithAccessKey(description.caption, description.accessKey)));
+    Place(*widget, description, form.controlFont);
+    return *widget;
+}
 
 // Focusable controls join the tab chain in the order they are created; a label just before one
 // becomes its buddy, which is what screen readers announce as the control's name.

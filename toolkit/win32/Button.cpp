@@ -1,6 +1,6 @@
+#include "AccessKey.h"
 #include "TButton.h"
 #include "TForm.h"
-#include "AccessKey.h"
 #include "Win32Native.h"
 
 #include <commctrl.h>
@@ -13,9 +13,8 @@ std::string TButton::Caption() const {
 
 TButton &TForm::AddButton(const ControlDescription &description) {
     // BS_PUSHBUTTON, never BS_DEFPUSHBUTTON: Enter does not press it.
-    auto control = std::make_unique<TButton>(CreateNativeControl(
-        *impl_, WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, description, PlaceAsDesigned));
-    return RaiseOnClick(Keep(std::move(control)));
+    return RaiseOnClick(Keep<TButton>(CreateNativeControl(
+        *impl_, WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, description, PlaceAsDesigned)));
 }
 
 } // namespace tessaport

@@ -1,6 +1,6 @@
+#include "AccessKey.h"
 #include "TCheckBox.h"
 #include "TForm.h"
-#include "AccessKey.h"
 #include "Win32Native.h"
 
 #include <commctrl.h>
@@ -21,9 +21,8 @@ void TCheckBox::SetChecked(bool checked) {
 }
 
 TCheckBox &TForm::AddCheckBox(const ControlDescription &description) {
-    auto control = std::make_unique<TCheckBox>(CreateNativeControl(
-        *impl_, WC_BUTTONW, BS_AUTOCHECKBOX | WS_TABSTOP, description, PlaceAsDesigned));
-    return RaiseOnClick(Keep(std::move(control)));
+    return RaiseOnClick(Keep<TCheckBox>(CreateNativeControl(
+        *impl_, WC_BUTTONW, BS_AUTOCHECKBOX | WS_TABSTOP, description, PlaceAsDesigned)));
 }
 
 } // namespace tessaport

@@ -104,9 +104,8 @@ void TComboBox::SetItemIndex(int position) {
 }
 
 TComboBox &TForm::AddComboBox(const ControlDescription &description) {
-    auto control = std::make_unique<TComboBox>(CreateNativeControl(
+    TComboBox &result = Keep<TComboBox>(CreateNativeControl(
         *impl_, WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, description, LayOutList));
-    TComboBox &result = *control;
     if (description.entries) {
         // In one go: the list's storage taken at once, and no drawing until it is full.
         std::vector<std::wstring> entries;
@@ -159,7 +158,6 @@ TComboBox &TForm::AddComboBox(const ControlDescription &description) {
             break;
         }
     };
-    Keep(std::move(control));
     return result;
 }
 

@@ -87,20 +87,16 @@ CreateNativeControl(TForm::Impl &form, const wchar_t *className, DWORD style,
 
 void LayOutControl(const TForm::Impl &form, const TControl::Impl &control) {
     // First: a list works out its heights from its font.
-    ::SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(form.controlFont.Get()),
+    ::SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(form.controlFont.get()),
                    FALSE);
     control.layOut(form, control);
 }
 
-void PlaceControl(const TForm::Impl &form, const TControl::Impl &control, int width, int height) {
-    ::SetWindowPos(control.hwnd, nullptr, Scaled(control.design.left, form.dpi),
-                   Scaled(control.design.top, form.dpi), width, height,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void PlaceAsDesigned(const TForm::Impl &form, const TControl::Impl &control) {
-    PlaceControl(form, control, Scaled(control.design.width, form.dpi),
-                 Scaled(control.design.height, form.dpi));
+    const Bounds &design = control.design;
+    ::SetWindowPos(control.hwnd, nullptr, Scaled(design.left, form.dpi),
+                   Scaled(design.top, form.dpi), Scaled(design.width, form.dpi),
+                   Scaled(design.height, form.dpi), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 } // namespace tessaport

@@ -14,13 +14,13 @@ std::wstring FaceAt(const std::wstring &face, UINT dpi) {
     return face;
 }
 
-HFONT CreateScaledFont(const std::wstring &face, int height, UINT dpi) {
+HFONT CreateScaledFont(const FontDescription &description, UINT dpi) {
     LOGFONTW font{};
-    font.lfHeight = Scaled(height, dpi);
+    font.lfHeight = Scaled(description.height, dpi);
     font.lfWeight = FW_NORMAL;
     font.lfCharSet = DEFAULT_CHARSET;
     font.lfQuality = DEFAULT_QUALITY;
-    const std::wstring drawn = FaceAt(face, dpi);
+    const std::wstring drawn = FaceAt(Utf16(description.face), dpi);
     std::wcsncpy(font.lfFaceName, drawn.c_str(), LF_FACESIZE - 1);
     HFONT handle = ::CreateFontIndirectW(&font);
     if (!handle) {

@@ -11,8 +11,7 @@ namespace tessaport {
 // form, "Microsoft Sans Serif", which every Windows since 2000 has, takes its place.
 std::wstring FaceAt(const std::wstring &face, UINT dpi);
 
-// The font of a described face and height (a negative height is the characters' height at
-// 96 dpi), at a resolution.
-HFONT CreateScaledFont(const std::wstring &face, int height, UINT dpi);
+// The described font at a resolution.
+HFONT CreateScaledFont(const FontDescription &description, UINT dpi);
 
 } // namespace tessaport

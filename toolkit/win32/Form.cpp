@@ -46,9 +46,8 @@ void RegisterFormClass() {
 // screen of another resolution.
 void LayOut(TForm::Impl &form, UINT dpi) {
     form.dpi = dpi;
-    form.windowFont.Reset(CreateScaledFont(form.windowFontFace, form.design.font.height, dpi));
-    form.controlFont.Reset(
-        CreateScaledFont(form.controlFontFace, form.design.controlFont.height, dpi));
+    form.windowFont.reset(CreateScaledFont(form.design.font, dpi));
+    form.controlFont.reset(CreateScaledFont(form.design.controlFont, dpi));
     const SIZE frame =
         FrameSizeFor(Scaled(form.design.clientWidth, dpi), Scaled(form.design.clientHeight, dpi),
                      kFormStyle, kFormExStyle, dpi);
@@ -60,17 +59,9 @@ void LayOut(TForm::Impl &form, UINT dpi) {
     ::InvalidateRect(form.hwnd, nullptr, TRUE);
 }
 
-void ShowFailure(const std::exception &failure) {
-    if (Application) {
-        Application->ShowException(failure);
-    } else {
-        ShowException(failure);
-    }
-}
-
-bool IsLabel(HWND window) {
+bool IsOfClass(HWND window, const wchar_t *className) {
     wchar_t name[32] = {};
-    return ::GetClassNameW(window, name, 32) > 0 && std::wcscmp(name, WC_STATICW) == 0;
+    return window && ::GetClassNameW(window, name, 32) > 0 && std::wcscmp(name, className) == 0;
 }
 
 bool CanTakeFocus(const TForm::Impl &form, HWND control) {
@@ -84,7 +75,7 @@ bool CanTakeFocus(const TForm::Impl &form, HWND control) {
 // the key of a locked list does nothing (a dialog would go on to the next enabled control).
 void MoveFocus(TForm::Impl &form, WPARAM wParam, bool byHandle) {
     HWND target = nullptr;
-    if (byHandle && IsLabel(reinterpret_cast<HWND>(wParam))) {
+    if (byHandle && IsOfClass(reinterpret_cast<HWND>(wParam), WC_STATICW)) {
         form.accessKeyLabel = reinterpret_cast<HWND>(wParam);
         target = ::GetWindow(form.accessKeyLabel, GW_HWNDNEXT);
     } else if (byHandle) {
@@ -147,7 +138,7 @@ LRESULT HandleFormMessage(TForm::Impl &form, UINT message, WPARAM wParam, LPARAM
         form.owner->Close();
         return 0;
     case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(form.windowFont.Get());
+        return reinterpret_cast<LRESULT>(form.windowFont.get());
     case 0x02E0: { // WM_DPICHANGED
         const RECT *suggested = reinterpret_cast<const RECT *>(lParam);
         LayOut(form, HIWORD(wParam));
@@ -180,21 +171,12 @@ LRESULT CALLBACK FormProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
     try {
         return HandleFormMessage(*form, message, wParam, lParam);
     } catch (const std::exception &failure) {
-        ShowFailure(failure);
+        ShowException(failure);
     } catch (...) {
-        ShowFailure(std::runtime_error("An unknown failure occurred."));
+        ShowException(std::runtime_error("An unknown failure occurred."));
     }
     return 0;
 }
-
-bool IsFormWindow(HWND window) {
-    wchar_t name[32] = {};
-    return ::GetClassNameW(window, name, 32) > 0 && std::wcscmp(name, kFormClass) == 0;
-}
-
-} // namespace
-
-namespace {
 
 // Enter or Esc, which press no button here. The dialog manager would make a push button that
 // Tab reached the default, so that Enter pressed it: they never reach it, unless an open list
@@ -206,10 +188,7 @@ bool IsKeyForNoButton(const MSG &message) {
         return false;
     }
     HWND focus = ::GetFocus();
-    wchar_t name[32] = {};
-    const bool list =
-        focus && ::GetClassNameW(focus, name, 32) > 0 && std::wcscmp(name, WC_COMBOBOXW) == 0;
-    return !list || !::SendMessageW(focus, CB_GETDROPPEDSTATE, 0, 0);
+    return !IsOfClass(focus, WC_COMBOBOXW) || !::SendMessageW(focus, CB_GETDROPPEDSTATE, 0, 0);
 }
 
 } // namespace
@@ -217,7 +196,7 @@ bool IsKeyForNoButton(const MSG &message) {
 void DispatchForWindow(const MSG &message) {
     MSG copy = message;
     HWND top = copy.hwnd ? ::GetAncestor(copy.hwnd, GA_ROOT) : nullptr;
-    if (top && IsFormWindow(top)) {
+    if (IsOfClass(top, kFormClass)) {
         // Access keys are underlined while Alt is held only; Windows would keep them once shown.
         auto *form = reinterpret_cast<TForm::Impl *>(::GetWindowLongPtrW(top, GWLP_USERDATA));
         const bool down = copy.message == WM_SYSKEYDOWN || copy.message == WM_KEYDOWN;
@@ -238,8 +217,6 @@ TForm::TForm(const FormDescription &description) : impl_(std::make_unique<Impl>(
     Impl &form = *impl_;
     form.owner = this;
     form.design = description;
-    form.windowFontFace = Utf16(description.font.face);
-    form.controlFontFace = Utf16(description.controlFont.face);
     const UINT dpi = SystemDpi();
     const SIZE frame =
         FrameSizeFor(Scaled(description.clientWidth, dpi), Scaled(description.clientHeight, dpi),

@@ -27,7 +27,7 @@ int CaptionWidth(HWND control, HFONT font) {
 // caption's width does not scale exactly with the font, and the label keeps its right edge
 // instead, so that it still ends where the control it names begins.
 void LayOutLabel(const TForm::Impl &form, const TControl::Impl &control) {
-    const int width = CaptionWidth(control.hwnd, form.controlFont.Get());
+    const int width = CaptionWidth(control.hwnd, form.controlFont.get());
     const Bounds &design = control.design;
     const int left =
         form.dpi == 96 ? design.left : Scaled(design.left + design.width, form.dpi) - width;
@@ -44,11 +44,7 @@ std::string TLabel::Caption() const {
 TLabel &TForm::AddLabel(const ControlDescription &description) {
     // Without SS_NOPREFIX: the dialog manager and the accessibility proxies read the access key
     // from the "&" in the text.
-    auto control = std::make_unique<TLabel>(
-        CreateNativeControl(*impl_, WC_STATICW, SS_LEFT, description, LayOutLabel));
-    TLabel &result = *control;
-    Keep(std::move(control));
-    return result;
+    return Keep<TLabel>(CreateNativeControl(*impl_, WC_STATICW, SS_LEFT, description, LayOutLabel));
 }
 
 } // namespace tessaport

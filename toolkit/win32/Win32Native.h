@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 #include <windows.h>
 
@@ -37,32 +38,15 @@ struct TControl::Impl {
     std::function<void(WORD)> command;
 };
 
-// Releases a GDI font.
-class FontHandle {
-public:
-    FontHandle() = default;
-    explicit FontHandle(HFONT font) : font_(font) {}
-    ~FontHandle() { Reset(); }
-    FontHandle(const FontHandle &) = delete;
-    FontHandle &operator=(const FontHandle &) = delete;
-    void Reset(HFONT font = nullptr) {
-        if (font_) {
-            ::DeleteObject(font_);
-        }
-        font_ = font;
-    }
-    HFONT Get() const { return font_; }
-
-private:
-    HFONT font_ = nullptr;
+struct FontDeleter {
+    void operator()(HFONT font) const { ::DeleteObject(font); }
 };
+using FontHandle = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
 
 struct TForm::Impl {
     TForm *owner = nullptr;
     HWND hwnd = nullptr;
     FormDescription design;
-    std::wstring windowFontFace;
-    std::wstring controlFontFace;
     UINT dpi = 96;
     FontHandle windowFont;
     FontHandle controlFont;
@@ -107,8 +91,6 @@ CreateNativeControl(TForm::Impl &form, const wchar_t *className, DWORD style,
 void ShowAccessKeys(TForm::Impl &form, bool shown);
 // Gives the control the window's control font, then lays it out.
 void LayOutControl(const TForm::Impl &form, const TControl::Impl &control);
-// Puts the control at its designed place, with the given size in pixels.
-void PlaceControl(const TForm::Impl &form, const TControl::Impl &control, int width, int height);
 // The designed place and size, scaled.
 void PlaceAsDesigned(const TForm::Impl &form, const TControl::Impl &control);
 
