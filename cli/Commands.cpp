@@ -121,8 +121,7 @@ int RunSet(const Invocation &invocation) {
             FailureEntry(unconfirmed ? "changed, unconfirmed" : "failed", FailureText(failure));
         AddWarnings(entry, warnings.Notices());
         PrintJson({{provider, entry}});
-        FlushStandardOutput();
-        return status;
+        return WorseExitStatus(status, FlushStandardOutput());
     }
     ReportWarnings(provider, warnings.Notices());
     if (invocation.json) {

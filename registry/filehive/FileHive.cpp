@@ -19,7 +19,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
-#include <memory>
 #include <new>
 #include <unistd.h>
 
@@ -42,10 +41,6 @@ bool Accessible(int folder, const char *name, int mode, const std::string &shown
     }
     ThrowSystemError(shown, "check access", errno);
 }
-
-struct DirCloser {
-    void operator()(DIR *dir) const { ::closedir(dir); }
-};
 
 } // namespace
 
@@ -389,20 +384,20 @@ void FileHive::CheckNameLeavesRoom(const HivePath &target) const {
 void FileHive::RemoveStaleTempFiles(const HivePath &target) const {
     const std::string stem = TempFile::PrefixFor(target.name);
     const std::string lockStem = TempFile::PrefixFor(HiveLock::NameFor(target.name));
-    FileDescriptor listing = OpenForReading(target.folder.Get());
-    if (!listing.IsOpen()) {
-        return;
-    }
-    const std::unique_ptr<DIR, DirCloser> dir(::fdopendir(listing.Get()));
-    if (!dir) {
-        return;
-    }
-    listing.Release();
-    // Under the lock no writer is busy, so whatever matches was left by a crash.
-    while (const dirent *entry = ::readdir(dir.get())) {
-        const std::string_view name(entry->d_name);
-        if (name.starts_with(stem) || name.starts_with(lockStem)) {
-            ::unlinkat(::dirfd(dir.get()), entry->d_name, 0);
+    const FileDescriptor listing = OpenForReading(target.folder.Get());
+    // Read straight from the kernel: a library's directory stream looks at the folder again.
+    alignas(dirent64) char entries[8192];
+    ssize_t filled = 0;
+    while (listing.IsOpen() &&
+           (filled = ::getdents64(listing.Get(), entries, sizeof entries)) > 0) {
+        for (ssize_t at = 0; at < filled;) {
+            const auto *entry = reinterpret_cast<const dirent64 *>(entries + at);
+            at += entry->d_reclen;
+            // Under the lock no writer is busy, so whatever matches was left by a crash.
+            const std::string_view name(entry->d_name);
+            if (name.starts_with(stem) || name.starts_with(lockStem)) {
+                ::unlinkat(target.folder.Get(), entry->d_name, 0);
+            }
         }
     }
 }

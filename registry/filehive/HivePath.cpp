@@ -3,11 +3,15 @@
 #include "ERegistryError.h"
 #include "SystemError.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <deque>
 #include <fcntl.h>
 #include <filesystem>
+#include <linux/openat2.h>
+#include <optional>
 #include <string_view>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace tessaport {
@@ -74,9 +78,45 @@ std::string Joined(const std::filesystem::path &where, const std::string &name) 
     return where.empty() ? name : (where / name).string();
 }
 
+// Most configured paths are written plainly and hold no link: then one call reaches the folder
+// and one looks at the file, where the walk takes three for each name. Anything else, and any
+// failure, is left to the walk, which tells what it is.
+std::optional<HivePath> ResolvePlain(const std::string &configured) {
+    const std::deque<std::string> parts = Components(configured);
+    std::string plain = configured.starts_with('/') ? "/" : "";
+    for (const std::string &part : parts) {
+        plain += (plain.empty() || plain == "/" ? "" : "/") + part;
+    }
+    if (parts.empty() || plain != configured || configured.find("..") != std::string::npos) {
+        return std::nullopt;
+    }
+    const std::size_t slash = configured.rfind('/');
+    const std::string folder =
+        slash == std::string::npos ? "." : configured.substr(0, std::max<std::size_t>(slash, 1));
+    open_how how{};
+    how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+    how.resolve = RESOLVE_NO_SYMLINKS;
+    HivePath result;
+    result.folder = FileDescriptor(
+        static_cast<int>(::syscall(SYS_openat2, AT_FDCWD, folder.c_str(), &how, sizeof how)));
+    result.name = parts.back();
+    if (!result.folder.IsOpen() ||
+        ::fstatat(result.folder.Get(), result.name.c_str(), &result.info, AT_SYMLINK_NOFOLLOW) !=
+            0 ||
+        S_ISLNK(result.info.st_mode)) {
+        return std::nullopt;
+    }
+    result.path = configured;
+    result.state = HiveState::Present;
+    return result;
+}
+
 } // namespace
 
 HivePath HivePath::Resolve(const std::string &configured) {
+    if (std::optional<HivePath> plain = ResolvePlain(configured)) {
+        return std::move(*plain);
+    }
     HivePath result;
     const bool absolute = configured.starts_with('/');
     std::filesystem::path where = absolute ? "/" : "";

@@ -4,12 +4,13 @@
 #include "SystemError.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
 #include <filesystem>
-#include <random>
 #include <string_view>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -36,15 +37,20 @@ std::size_t TempFile::NameLength(const std::string &finalName) {
 
 TempFile::TempFile(int folder, const std::string &finalName, const std::string &finalPath)
     : folder_(folder), finalName_(finalName), finalPath_(finalPath) {
+    // 64 letters, so that each random byte picks one evenly.
     static constexpr std::string_view kLetters =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    std::random_device source;
-    std::uniform_int_distribution<std::size_t> pick(0, kLetters.size() - 1);
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
     constexpr int kAttempts = 100;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        // The kernel's generator: a library one may ask the processor what it has first,
+        // which a virtual machine makes slow.
+        std::array<unsigned char, kRandomLetters> random{};
+        if (::getrandom(random.data(), random.size(), 0) != static_cast<ssize_t>(random.size())) {
+            ThrowSystemError(finalPath, "pick a name for a temporary file beside it", errno);
+        }
         std::string name = PrefixFor(finalName);
-        for (std::size_t i = 0; i < kRandomLetters; ++i) {
-            name += kLetters[pick(source)];
+        for (const unsigned char byte : random) {
+            name += kLetters[byte % kLetters.size()];
         }
         const int fd = ::openat(folder, name.c_str(),
                                 O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);

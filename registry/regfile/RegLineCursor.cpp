@@ -77,7 +77,7 @@ bool RegLineCursor::Next(RegLine &line) {
         text_.Fail(number_, "line longer than 1 MiB");
     }
     line.number = number_;
-    line.text = decoded_.substr(start, stop - start);
+    line.text = std::string_view(data + start, stop - start);
     line.offset = start;
     if (stop == size) {
         line.end = LineEnd::None;

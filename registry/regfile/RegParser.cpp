@@ -101,8 +101,8 @@ void RegParser::CheckSectionPath(std::string_view relative, std::size_t line) co
         return;
     }
     std::size_t depth = 1;
-    for (std::size_t slash = relative.find('\\'); slash != std::string_view::npos;
-         slash = relative.find('\\', slash + 1)) {
+    for (std::size_t slash = FindEither(relative, 0, '\\', '\\'); slash != std::string_view::npos;
+         slash = FindEither(relative, slash + 1, '\\', '\\')) {
         if (slash == 0 || slash + 1 == relative.size() || relative[slash + 1] == '\\') {
             text_.Fail(line, "key path with an empty name (doubled or stray backslash)");
         }
@@ -183,13 +183,20 @@ std::size_t RegParser::ParseDword(const RegLine &line, std::size_t pos,
                                   RegValueEvent &event) const {
     const std::string_view text = line.text;
     const std::size_t digits = SkipBlanks(text, pos + std::string_view("dword:").size());
-    std::size_t end = digits;
-    event.dword = ReadHexNumber(line, end, "a dword");
-    if (end == digits) {
-        text_.Fail(line.number, "a dword needs 1 to 8 hex digits");
-    }
-    if (!OnlyCommentFrom(text, end)) {
-        text_.Fail(line.number, "unexpected text after the dword's hex digits");
+    std::size_t end = text.size();
+    // As exporters write it, eight digits end the line: read together.
+    if (const std::optional<std::uint32_t> number =
+            end - digits == kMaxDwordDigits ? EightHexDigits(text.data() + digits) : std::nullopt) {
+        event.dword = *number;
+    } else {
+        end = digits;
+        event.dword = ReadHexNumber(line, end, "a dword");
+        if (end == digits) {
+            text_.Fail(line.number, "a dword needs 1 to 8 hex digits");
+        }
+        if (!OnlyCommentFrom(text, end)) {
+            text_.Fail(line.number, "unexpected text after the dword's hex digits");
+        }
     }
     event.kind = RegDataKind::Dword;
     event.type = kRegDword;
@@ -221,20 +228,6 @@ std::uint32_t RegParser::ReadHexNumber(const RegLine &line, std::size_t &pos,
     const std::string_view text = line.text;
     const std::size_t limit = std::min(text.size(), pos + kMaxDwordDigits);
     std::uint32_t number = 0;
-    // Exporters write eight digits: taken without a test for each.
-    if (limit - pos == kMaxDwordDigits) {
-        std::uint32_t invalid = 0;
-        for (std::size_t i = 0; i < kMaxDwordDigits; ++i) {
-            const std::uint32_t digit = HexDigitValue(text[pos + i]);
-            invalid |= digit;
-            number = (number << 4) | (digit & 0xF);
-        }
-        if (invalid <= 0xF) {
-            pos = limit;
-        } else {
-            number = 0;
-        }
-    }
     for (std::uint32_t digit = 0; pos < limit && (digit = HexDigitValue(text[pos])) <= 0xF; ++pos) {
         number = (number << 4) | digit;
     }

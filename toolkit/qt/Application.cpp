@@ -56,7 +56,7 @@ void TApplication::Adopt(std::unique_ptr<TForm> form) {
 
 void TApplication::Run() {
     if (forms_.empty()) {
-        throw EToolkitError("the application has no window to show");
+        throw EToolkitError("The application has no window to show.");
     }
     forms_.front()->Show();
     QApplication::exec();
