@@ -3,6 +3,7 @@
 
 #include "ERegistryError.h"
 #include "RegKeyPath.h"
+#include "RegNames.h"
 #include "WinKeyHandle.h"
 #include "WinKeyTurn.h"
 #include "WinRegistryApi.h"
@@ -34,7 +35,7 @@ struct TRegistry::Impl {
     std::string openFailure;
 
     std::string KeyName(const std::string &keyPath) const {
-        return PredefinedRootName(root) + "\\" + keyPath;
+        return std::string(RootKeyName(root)) + "\\" + keyPath;
     }
     std::string Where(const std::string &keyPath) const {
         return KeyName(keyPath) +
