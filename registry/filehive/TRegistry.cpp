@@ -9,7 +9,6 @@
 #include "RegEditor.h"
 #include "RegKeyPath.h"
 #include "RegNames.h"
-#include "RegParser.h"
 #include "RegText.h"
 
 #include <memory>
@@ -39,13 +38,6 @@ struct OpenKeyState {
 
 std::string Describe(const OpenKeyState &open, const std::string &name) {
     return open.hive->Path() + ": " + open.key.FullName() + ": value \"" + name + "\"";
-}
-
-KeySnapshot ScanKey(const FileHive &hive, std::string_view bytes, const RegKeyPath &key) {
-    const RegText text(bytes, hive.Path());
-    KeyScanner scanner(key);
-    RegParser::Parse(text, scanner);
-    return scanner.TakeSnapshot();
 }
 
 } // namespace
@@ -166,7 +158,7 @@ bool TRegistry::OpenKey(const std::string &key, bool canCreate) {
         impl_->LockForWriting(state);
         state.snapshot = state.editor->Key();
     } else if (const std::optional<FileBytes> &bytes = impl_->Bytes()) {
-        state.snapshot = ScanKey(hive, bytes->View(), state.key);
+        state.snapshot = KeyScanner::Scan(RegText(bytes->View(), hive.Path()), state.key);
         impl_->scanned.emplace(state.key, state.snapshot.exists);
     }
     if (!state.snapshot.exists) {
@@ -247,7 +239,7 @@ bool TRegistry::KeyExists(const std::string &key) {
         throw ERegistryError(hive.Path() + ": this user may not read it");
     }
     const std::optional<FileBytes> &bytes = impl_->Bytes();
-    return bytes && ScanKey(hive, bytes->View(), *path).exists;
+    return bytes && KeyScanner::Scan(RegText(bytes->View(), hive.Path()), *path).exists;
 }
 
 bool TRegistry::DeleteKey(const std::string &key) {
