@@ -40,6 +40,17 @@ std::string Describe(const OpenKeyState &open, const std::string &name) {
     return open.hive->Path() + ": " + open.key.FullName() + ": value \"" + name + "\"";
 }
 
+// Why this user may not read the file, or empty when it may or there is none.
+std::string ReadRefusal(const FileHive &hive) {
+    if (hive.State() == HiveState::Denied) {
+        return hive.Path() + ": this user may not reach it (a folder on its path is closed)";
+    }
+    if (hive.State() == HiveState::Present && !hive.MayRead()) {
+        return hive.Path() + ": this user may not read it";
+    }
+    return {};
+}
+
 } // namespace
 
 // One object serves one operation: the hive's path is resolved once, and the file read once for
@@ -130,26 +141,19 @@ bool TRegistry::OpenKey(const std::string &key, bool canCreate) {
     const std::string cannotWrite =
         file + ": this user may not replace it (that needs read and write access to the file, "
                "write access to its folder and read access to its lock file)";
-    switch (hive.State()) {
-    case HiveState::Denied:
-        return fail(file + ": this user may not reach it (a folder on its path is closed)");
-    case HiveState::Missing:
+    if (const std::string refusal = ReadRefusal(hive); !refusal.empty()) {
+        return fail(refusal);
+    }
+    if (hive.State() == HiveState::Missing) {
         if (!canCreate) {
             return fail(file + ": there is no such file");
         }
         if (!hive.MayWrite()) {
             return fail(file + ": there is no such file, and this user may not create it");
         }
-        break;
-    case HiveState::Present:
-        if (!hive.MayRead()) {
-            return fail(file + ": this user may not read it");
-        }
-        if (RequestsWriteAccess(impl_->access) && !hive.MayWrite()) {
-            const std::string lockRefusal = hive.LockRefusal();
-            return fail(lockRefusal.empty() ? cannotWrite : lockRefusal);
-        }
-        break;
+    } else if (RequestsWriteAccess(impl_->access) && !hive.MayWrite()) {
+        const std::string lockRefusal = hive.LockRefusal();
+        return fail(lockRefusal.empty() ? cannotWrite : lockRefusal);
     }
     OpenKeyState state{opened, std::move(*path), {}, {}, nullptr, nullptr, nullptr, false};
     // A file still to be made, and its folders, wait for CloseKey, as does the lock.
@@ -226,17 +230,11 @@ bool TRegistry::KeyExists(const std::string &key) {
         return impl_->scanned->second;
     }
     const FileHive &hive = *impl_->Hive();
-    switch (hive.State()) {
-    case HiveState::Missing:
-        return false;
-    case HiveState::Denied:
-        throw ERegistryError(hive.Path() +
-                             ": this user may not reach it (a folder on its path is closed)");
-    case HiveState::Present:
-        break;
+    if (const std::string refusal = ReadRefusal(hive); !refusal.empty()) {
+        throw ERegistryError(refusal);
     }
-    if (!hive.MayRead()) {
-        throw ERegistryError(hive.Path() + ": this user may not read it");
+    if (hive.State() == HiveState::Missing) {
+        return false;
     }
     const std::optional<FileBytes> &bytes = impl_->Bytes();
     return bytes && KeyScanner::Scan(RegText(bytes->View(), hive.Path()), *path).exists;
