@@ -9,7 +9,6 @@
 #include "WinRegistryApi.h"
 
 #include <optional>
-#include <string_view>
 
 namespace tessaport {
 namespace {
