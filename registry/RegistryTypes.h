@@ -9,10 +9,7 @@ using RegAccess = std::uint32_t;
 using RegRootKey = std::uint32_t;
 
 inline constexpr RegAccess kKeyQueryValue = 0x0001;
-inline constexpr RegAccess kKeySetValue = 0x0002;
-inline constexpr RegAccess kKeyCreateSubKey = 0x0004;
 inline constexpr RegAccess kKeyRead = 0x20019;
-inline constexpr RegAccess kKeyWrite = 0x20006;
 inline constexpr RegAccess kKeyAllAccess = 0xF003F;
 
 inline constexpr RegRootKey kHKeyClassesRoot = 0x80000000;

@@ -21,10 +21,6 @@ FileDescriptor &FileDescriptor::operator=(FileDescriptor &&other) noexcept {
     return *this;
 }
 
-int FileDescriptor::Release() {
-    return std::exchange(fd_, -1);
-}
-
 int FileDescriptor::Close() {
     if (fd_ < 0) {
         return 0;

@@ -16,9 +16,6 @@ public:
     int Get() const { return fd_; }
     bool IsOpen() const { return fd_ >= 0; }
 
-    // Gives the descriptor up without closing it, to an owner that closes it itself.
-    int Release();
-
     // Closes now and returns 0 or the errno of a failed close: after writing, a failed close
     // can mean lost data. The descriptor is gone either way.
     int Close();

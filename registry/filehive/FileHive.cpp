@@ -14,7 +14,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -40,6 +39,14 @@ bool Accessible(int folder, const char *name, int mode, const std::string &shown
         return false;
     }
     ThrowSystemError(shown, "check access", errno);
+}
+
+// Whether the lock file beside the hive is there and this user may not open it.
+bool LockClosed(const HivePath &target) {
+    const std::string lock = HiveLock::NameFor(target.name);
+    struct stat info {};
+    return ::fstatat(target.folder.Get(), lock.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+           !Accessible(target.folder.Get(), lock.c_str(), R_OK, target.path + ".lock");
 }
 
 } // namespace
@@ -91,27 +98,16 @@ bool FileHive::MayWrite() const {
         return *(mayWrite_ = folderWritable && !target.blocked);
     }
     // The rename needs the folder; the lock file must be openable when another user made it.
-    const std::string lock = HiveLock::NameFor(target.name);
-    struct stat lockInfo {};
-    const bool lockExists =
-        ::fstatat(target.folder.Get(), lock.c_str(), &lockInfo, AT_SYMLINK_NOFOLLOW) == 0;
     return *(mayWrite_ =
                  Accessible(target.folder.Get(), target.name.c_str(), R_OK | W_OK, target.path) &&
-                 folderWritable &&
-                 (!lockExists ||
-                  Accessible(target.folder.Get(), lock.c_str(), R_OK, target.path + ".lock")));
+                 folderWritable && !LockClosed(target));
 }
 
 std::string FileHive::LockRefusal() const {
     const HivePath &target = Resolve();
-    const std::string lock = HiveLock::NameFor(target.name);
-    struct stat info {};
-    if (target.state != HiveState::Present ||
-        ::fstatat(target.folder.Get(), lock.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
-        Accessible(target.folder.Get(), lock.c_str(), R_OK, target.path + ".lock")) {
-        return {};
-    }
-    return HiveLock::NarrowLockAdvice(target.path + ".lock");
+    return target.state == HiveState::Present && LockClosed(target)
+               ? HiveLock::NarrowLockAdvice(target.path + ".lock")
+               : std::string();
 }
 
 std::optional<FileBytes> FileHive::Read() const {

@@ -9,7 +9,6 @@
 #include <cstring>
 #include <grp.h>
 #include <pwd.h>
-#include <string_view>
 #include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>

@@ -125,6 +125,13 @@ HivePath HivePath::Resolve(const std::string &configured) {
     int links = 0;
     // Set once the file's own name turned out to be a link: its target must exist.
     std::string finalLink;
+    const auto missingFrom = [&](const std::string &name) {
+        result.state = HiveState::Missing;
+        result.missingFolders.push_back(name);
+        result.missingFolders.insert(result.missingFolders.end(), rest.begin(), rest.end());
+        result.name = result.missingFolders.back();
+        result.missingFolders.pop_back();
+    };
     while (!rest.empty()) {
         const std::string name = std::move(rest.front());
         rest.pop_front();
@@ -137,11 +144,7 @@ HivePath HivePath::Resolve(const std::string &configured) {
                                                  "refusing to use it");
             }
             if (errno == ENOENT) {
-                result.state = HiveState::Missing;
-                result.missingFolders.push_back(name);
-                result.missingFolders.insert(result.missingFolders.end(), rest.begin(), rest.end());
-                result.name = result.missingFolders.back();
-                result.missingFolders.pop_back();
+                missingFrom(name);
                 for (const std::string &below : rest) {
                     result.path = Joined(std::filesystem::path(result.path), below);
                 }
@@ -183,12 +186,8 @@ HivePath HivePath::Resolve(const std::string &configured) {
         }
         if (!S_ISDIR(info.st_mode)) {
             // A file where a folder should be means there is no hive, as with a missing folder.
-            result.state = HiveState::Missing;
+            missingFrom(name);
             result.blocked = true;
-            result.missingFolders.push_back(name);
-            result.missingFolders.insert(result.missingFolders.end(), rest.begin(), rest.end());
-            result.name = result.missingFolders.back();
-            result.missingFolders.pop_back();
             return result;
         }
         // ".." of the folder held, never of a name looked up again.

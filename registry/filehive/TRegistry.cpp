@@ -9,7 +9,6 @@
 #include "RegEditor.h"
 #include "RegKeyPath.h"
 #include "RegNames.h"
-#include "RegParser.h"
 #include "RegText.h"
 
 #include <memory>
@@ -41,11 +40,15 @@ std::string Describe(const OpenKeyState &open, const std::string &name) {
     return open.hive->Path() + ": " + open.key.FullName() + ": value \"" + name + "\"";
 }
 
-KeySnapshot ScanKey(const FileHive &hive, std::string_view bytes, const RegKeyPath &key) {
-    const RegText text(bytes, hive.Path());
-    KeyScanner scanner(key);
-    RegParser::Parse(text, scanner);
-    return scanner.TakeSnapshot();
+// Why this user may not read the file, or empty when it may or there is none.
+std::string ReadRefusal(const FileHive &hive) {
+    if (hive.State() == HiveState::Denied) {
+        return hive.Path() + ": this user may not reach it (a folder on its path is closed)";
+    }
+    if (hive.State() == HiveState::Present && !hive.MayRead()) {
+        return hive.Path() + ": this user may not read it";
+    }
+    return {};
 }
 
 } // namespace
@@ -138,26 +141,19 @@ bool TRegistry::OpenKey(const std::string &key, bool canCreate) {
     const std::string cannotWrite =
         file + ": this user may not replace it (that needs read and write access to the file, "
                "write access to its folder and read access to its lock file)";
-    switch (hive.State()) {
-    case HiveState::Denied:
-        return fail(file + ": this user may not reach it (a folder on its path is closed)");
-    case HiveState::Missing:
+    if (const std::string refusal = ReadRefusal(hive); !refusal.empty()) {
+        return fail(refusal);
+    }
+    if (hive.State() == HiveState::Missing) {
         if (!canCreate) {
             return fail(file + ": there is no such file");
         }
         if (!hive.MayWrite()) {
             return fail(file + ": there is no such file, and this user may not create it");
         }
-        break;
-    case HiveState::Present:
-        if (!hive.MayRead()) {
-            return fail(file + ": this user may not read it");
-        }
-        if (RequestsWriteAccess(impl_->access) && !hive.MayWrite()) {
-            const std::string lockRefusal = hive.LockRefusal();
-            return fail(lockRefusal.empty() ? cannotWrite : lockRefusal);
-        }
-        break;
+    } else if (RequestsWriteAccess(impl_->access) && !hive.MayWrite()) {
+        const std::string lockRefusal = hive.LockRefusal();
+        return fail(lockRefusal.empty() ? cannotWrite : lockRefusal);
     }
     OpenKeyState state{opened, std::move(*path), {}, {}, nullptr, nullptr, nullptr, false};
     // A file still to be made, and its folders, wait for CloseKey, as does the lock.
@@ -166,7 +162,7 @@ bool TRegistry::OpenKey(const std::string &key, bool canCreate) {
         impl_->LockForWriting(state);
         state.snapshot = state.editor->Key();
     } else if (const std::optional<FileBytes> &bytes = impl_->Bytes()) {
-        state.snapshot = ScanKey(hive, bytes->View(), state.key);
+        state.snapshot = KeyScanner::Scan(RegText(bytes->View(), hive.Path()), state.key);
         impl_->scanned.emplace(state.key, state.snapshot.exists);
     }
     if (!state.snapshot.exists) {
@@ -234,20 +230,14 @@ bool TRegistry::KeyExists(const std::string &key) {
         return impl_->scanned->second;
     }
     const FileHive &hive = *impl_->Hive();
-    switch (hive.State()) {
-    case HiveState::Missing:
-        return false;
-    case HiveState::Denied:
-        throw ERegistryError(hive.Path() +
-                             ": this user may not reach it (a folder on its path is closed)");
-    case HiveState::Present:
-        break;
+    if (const std::string refusal = ReadRefusal(hive); !refusal.empty()) {
+        throw ERegistryError(refusal);
     }
-    if (!hive.MayRead()) {
-        throw ERegistryError(hive.Path() + ": this user may not read it");
+    if (hive.State() == HiveState::Missing) {
+        return false;
     }
     const std::optional<FileBytes> &bytes = impl_->Bytes();
-    return bytes && ScanKey(hive, bytes->View(), *path).exists;
+    return bytes && KeyScanner::Scan(RegText(bytes->View(), hive.Path()), *path).exists;
 }
 
 bool TRegistry::DeleteKey(const std::string &key) {

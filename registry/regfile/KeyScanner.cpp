@@ -1,9 +1,16 @@
 #include "KeyScanner.h"
 
 #include "RegNames.h"
+#include "RegParser.h"
 #include "RegValueCodec.h"
 
 namespace tessaport {
+
+KeySnapshot KeyScanner::Scan(const RegText &text, const RegKeyPath &target) {
+    KeyScanner scanner(target);
+    RegParser::Parse(text, scanner);
+    return scanner.TakeSnapshot();
+}
 
 void KeyScanner::OnSection(const RegSectionEvent &section) {
     inTarget_ = false;

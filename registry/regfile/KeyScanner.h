@@ -2,6 +2,7 @@
 
 #include "KeySnapshot.h"
 #include "RegKeyPath.h"
+#include "RegText.h"
 #include "RegVisitor.h"
 
 namespace tessaport {
@@ -11,6 +12,9 @@ namespace tessaport {
 class KeyScanner : public RegVisitor {
 public:
     explicit KeyScanner(const RegKeyPath &target) : target_(target) {}
+
+    // `target` as `text` leaves it.
+    static KeySnapshot Scan(const RegText &text, const RegKeyPath &target);
 
     void OnSection(const RegSectionEvent &section) override;
     void OnValue(const RegValueEvent &value) override;

@@ -95,19 +95,20 @@ std::optional<std::string> RegEditor::SetValue(std::string_view name, const RegV
         return NewFile(line);
     }
     if (snapshot_.exists && current != nullptr) {
-        if (std::string candidate = Rewrite(*current, value); Verify(candidate, expected)) {
+        if (std::string candidate = Applied(RewriteOf(*current, value));
+            Verify(candidate, expected)) {
             return candidate;
         }
     }
     if (snapshot_.exists && snapshot_.insertion) {
-        if (std::string candidate = Insert(*snapshot_.insertion, line);
+        if (std::string candidate = Applied(InsertionAt(*snapshot_.insertion, line));
             Verify(candidate, expected)) {
             return candidate;
         }
     }
     // The end of the key's section may be cut off by a continued value at the end of the file.
     if (snapshot_.exists && snapshot_.afterHeader && !current) {
-        if (std::string candidate = Insert(*snapshot_.afterHeader, line);
+        if (std::string candidate = Applied(InsertionAt(*snapshot_.afterHeader, line));
             Verify(candidate, expected)) {
             return candidate;
         }
@@ -173,8 +174,7 @@ RegEditor::SpliceAll(const std::vector<Assignment> &assignments,
             newLines += newLines.empty() ? std::string_view() : Eol();
             newLines += ValueLine(assignment.name, assignment.value);
         } else if (!(current->value == assignment.value)) {
-            splices.push_back({current->span.rawBegin, current->span.rawContentEnd,
-                               text_->Encode(RewrittenLines(*current, assignment.value))});
+            splices.push_back(RewriteOf(*current, assignment.value));
         }
     }
     if (!newLines.empty()) {
@@ -183,11 +183,7 @@ RegEditor::SpliceAll(const std::vector<Assignment> &assignments,
                                    : std::nullopt;
         }
         inserted = true;
-        const KeySnapshot::InsertionPoint &where = *insertion;
-        std::string added(where.lineEnd == LineEnd::None ? Eol() : std::string_view());
-        added += newLines;
-        added += Eol();
-        splices.push_back({where.rawPos, where.rawPos, text_->Encode(added)});
+        splices.push_back(InsertionAt(*insertion, newLines));
     }
     std::sort(splices.begin(), splices.end(), [](const auto &a, const auto &b) {
         // An insertion comes before a rewrite that starts at the same place.
@@ -225,10 +221,7 @@ bool RegEditor::RewritesReadBack(const std::vector<Assignment> &assignments) con
         alone += "[HKEY_LOCAL_MACHINE\\~]";
         alone += eol;
         try {
-            const RegText text(alone, text_->Source());
-            KeyScanner scanner(key_);
-            RegParser::Parse(text, scanner);
-            const KeySnapshot &read = scanner.Snapshot();
+            const KeySnapshot read = KeyScanner::Scan(RegText(alone, text_->Source()), key_);
             const KeySnapshot::Entry *entry = read.Find(assignment.name);
             if (read.values.size() != 1 || entry == nullptr ||
                 !(entry->value == assignment.value)) {
@@ -335,10 +328,7 @@ std::optional<std::string> RegEditor::DeleteKey() const {
     const std::size_t header = candidate.rfind(text_->Encode('[' + key_.FullName() + ']'));
     candidate.insert(header + text_->Encode("[").size(), text_->Encode("-"));
     CheckSize(candidate.size(), "deleting the key");
-    const RegText text(candidate, text_->Source());
-    KeyScanner scanner(key_);
-    RegParser::Parse(text, scanner);
-    if (scanner.Snapshot().exists) {
+    if (KeyScanner::Scan(RegText(candidate, text_->Source()), key_).exists) {
         throw ERegistryError(text_->Source() + ": cannot delete " + key_.FullName() +
                              " (does the file end inside a continued hex value?); the file was "
                              "left as it is");
@@ -352,12 +342,13 @@ std::string RegEditor::ValueLine(std::string_view name, const RegValue &value) c
     return line;
 }
 
-std::string RegEditor::Rewrite(const KeySnapshot::Entry &entry, const RegValue &value) const {
-    const std::string_view raw = text_->Raw();
-    std::string out(raw.substr(0, entry.span.rawBegin));
-    out += text_->Encode(RewrittenLines(entry, value));
-    out += raw.substr(entry.span.rawContentEnd);
-    return out;
+std::string RegEditor::Applied(RegEdit::Change change) const {
+    return RegEdit(text_->Raw(), {std::move(change)}).Text();
+}
+
+RegEdit::Change RegEditor::RewriteOf(const KeySnapshot::Entry &entry, const RegValue &value) const {
+    return {entry.span.rawBegin, entry.span.rawContentEnd,
+            text_->Encode(RewrittenLines(entry, value))};
 }
 
 std::string RegEditor::RewrittenLines(const KeySnapshot::Entry &entry,
@@ -372,20 +363,25 @@ std::string RegEditor::RewrittenLines(const KeySnapshot::Entry &entry,
     return line;
 }
 
-std::string RegEditor::Insert(const KeySnapshot::InsertionPoint &where,
-                              const std::string &line) const {
+RegEdit::Change RegEditor::InsertionAt(const KeySnapshot::InsertionPoint &where,
+                                       std::string_view lines) const {
     std::string added(where.lineEnd == LineEnd::None ? Eol() : std::string_view());
-    added += line;
+    added += lines;
     added += Eol();
-    const std::string_view raw = text_->Raw();
-    std::string out(raw.substr(0, where.rawPos));
-    out += text_->Encode(added);
-    out += raw.substr(where.rawPos);
-    return out;
+    return {where.rawPos, where.rawPos, text_->Encode(added)};
 }
 
 std::string RegEditor::Append(const std::optional<std::string> &valueLine) const {
-    const std::string_view decoded = text_->Decoded();
+    return std::string(text_->Raw()) + text_->Encode(SectionAfter(text_->Decoded(), valueLine));
+}
+
+// A new file is the key's section after the header line.
+std::string RegEditor::NewFile(const std::optional<std::string> &valueLine) const {
+    return std::string(kNewFileHeader) + std::string(Eol()) + SectionAfter({}, valueLine);
+}
+
+std::string RegEditor::SectionAfter(std::string_view decoded,
+                                    const std::optional<std::string> &valueLine) const {
     std::string added;
     if (!decoded.empty() && !IsLineEndChar(decoded.back())) {
         added += Eol();
@@ -400,24 +396,7 @@ std::string RegEditor::Append(const std::optional<std::string> &valueLine) const
         added += Eol();
     }
     added += Eol();
-    std::string out(text_->Raw());
-    out += text_->Encode(added);
-    return out;
-}
-
-std::string RegEditor::NewFile(const std::optional<std::string> &valueLine) const {
-    const std::string_view eol = Eol();
-    std::string out(kNewFileHeader);
-    out += eol;
-    out += eol;
-    out += '[' + key_.FullName() + ']';
-    out += eol;
-    if (valueLine) {
-        out += *valueLine;
-        out += eol;
-    }
-    out += eol;
-    return out;
+    return added;
 }
 
 bool RegEditor::Verify(const std::string &candidate, const Values &expected) const {

@@ -53,7 +53,9 @@ public:
 private:
     using Values = std::map<std::string, RegValue>;
 
-    std::string Rewrite(const KeySnapshot::Entry &entry, const RegValue &value) const;
+    // The file with one change made.
+    std::string Applied(RegEdit::Change change) const;
+    RegEdit::Change RewriteOf(const KeySnapshot::Entry &entry, const RegValue &value) const;
     std::string RewrittenLines(const KeySnapshot::Entry &entry, const RegValue &value) const;
     std::optional<RegEdit> SpliceAll(const std::vector<Assignment> &assignments,
                                      const std::optional<KeySnapshot::InsertionPoint> &insertion,
@@ -62,9 +64,13 @@ private:
     std::uint64_t Fingerprint() const;
     std::optional<std::string> OneByOne(const std::vector<Assignment> &assignments) const;
     void CheckSize(std::size_t size, std::string_view change) const;
-    std::string Insert(const KeySnapshot::InsertionPoint &where, const std::string &line) const;
+    RegEdit::Change InsertionAt(const KeySnapshot::InsertionPoint &where,
+                                std::string_view lines) const;
     std::string Append(const std::optional<std::string> &valueLine) const;
     std::string NewFile(const std::optional<std::string> &valueLine) const;
+    // What follows `decoded` to add the key's section, with `valueLine` in it, after a blank line.
+    std::string SectionAfter(std::string_view decoded,
+                             const std::optional<std::string> &valueLine) const;
     std::string ValueLine(std::string_view name, const RegValue &value) const;
     bool Verify(const std::string &candidate, const Values &expected) const;
     std::string_view Eol() const;

@@ -3,6 +3,7 @@
 #include "RegNames.h"
 #include "Utf8.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace tessaport {
@@ -20,24 +21,15 @@ bool IsControl(char c) {
 
 // Characters of valid UTF-8: every byte but the continuation bytes starts one.
 std::size_t CharacterCount(std::string_view utf8) {
-    std::size_t count = 0;
-    for (char c : utf8) {
-        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
-    }
-    return count;
+    return static_cast<std::size_t>(std::ranges::count_if(
+        utf8, [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
 bool IsWritableComponent(std::string_view component) {
-    if (component.empty() || CharacterCount(component) > kMaxKeyComponentChars) {
-        return false;
-    }
-    for (char c : component) {
-        // A bracket would end or start a header early; a line break would split it.
-        if (IsControl(c) || c == '[' || c == ']') {
-            return false;
-        }
-    }
-    return true;
+    // A bracket would end or start a header early; a line break would split it.
+    return !component.empty() && CharacterCount(component) <= kMaxKeyComponentChars &&
+           std::ranges::none_of(component,
+                                [](char c) { return IsControl(c) || c == '[' || c == ']'; });
 }
 
 } // namespace
@@ -95,15 +87,8 @@ KeyRelation RelationOf(const RegSectionPath &section, const RegKeyPath &target) 
 }
 
 bool IsWritableValueName(std::string_view name) {
-    if (!IsValidUtf8(name) || CharacterCount(name) > kMaxValueNameChars) {
-        return false;
-    }
-    for (char c : name) {
-        if (IsControl(c)) {
-            return false;
-        }
-    }
-    return true;
+    return IsValidUtf8(name) && CharacterCount(name) <= kMaxValueNameChars &&
+           std::ranges::none_of(name, IsControl);
 }
 
 } // namespace tessaport

@@ -1,7 +1,6 @@
 #include "RegNames.h"
 
 #include <array>
-#include <utility>
 
 namespace tessaport {
 

@@ -117,25 +117,24 @@ void ExchangeFile::Write(const std::string &path, std::string_view bytes) {
     if (!file.IsOpen()) {
         RaiseLastError(path, "create a temporary file beside it");
     }
-    const auto removeTemp = [&] { ::DeleteFileW(temp.c_str()); };
+    // Raises the system's error for `action`, with no temporary file left behind.
+    const auto fail = [&](const std::string &action) {
+        const DWORD error = ::GetLastError();
+        file.Close();
+        ::DeleteFileW(temp.c_str());
+        ::SetLastError(error);
+        RaiseLastError(path, action);
+    };
     for (std::string_view rest = bytes; !rest.empty();) {
         DWORD written = 0;
         const DWORD size = static_cast<DWORD>(std::min<std::size_t>(rest.size(), 1 << 20));
         if (!::WriteFile(file.Get(), rest.data(), size, &written, nullptr) || written == 0) {
-            const DWORD error = ::GetLastError();
-            file.Close();
-            removeTemp();
-            ::SetLastError(error);
-            RaiseLastError(path, "write it");
+            fail("write it");
         }
         rest.remove_prefix(written);
     }
     if (!::FlushFileBuffers(file.Get()) || !file.Close()) {
-        const DWORD error = ::GetLastError();
-        file.Close();
-        removeTemp();
-        ::SetLastError(error);
-        RaiseLastError(path, "write it");
+        fail("write it");
     }
     // ReplaceFileW keeps the old file's security and attributes; without an old file, a move.
     const BOOL replaced = exists
@@ -143,10 +142,7 @@ void ExchangeFile::Write(const std::string &path, std::string_view bytes) {
                                                REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
                               : ::MoveFileExW(temp.c_str(), wide.c_str(), MOVEFILE_WRITE_THROUGH);
     if (!replaced) {
-        const DWORD error = ::GetLastError();
-        removeTemp();
-        ::SetLastError(error);
-        RaiseLastError(path, "replace it");
+        fail("replace it");
     }
 }
 

@@ -12,16 +12,9 @@ std::string DescribeRegistryLocation() {
 }
 
 bool WindowsToolsReachSettingsThroughWow6432Node() {
-    if (SettingsViewFlag() == KEY_WOW64_32KEY) {
-        return true;
-    }
-#ifdef _WIN64
-    return false;
-#else
     // A 32-bit build is in the 32-bit view, which is WOW6432Node only on 64-bit Windows.
-    BOOL wow64 = FALSE;
-    return ::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64;
-#endif
+    return SettingsViewFlag() == KEY_WOW64_32KEY ||
+           ThisRegistryProcess() == RegistryProcess::Bits32OnWow64;
 }
 
 } // namespace tessaport

@@ -3,12 +3,12 @@
 
 #include "ERegistryError.h"
 #include "RegKeyPath.h"
+#include "RegNames.h"
 #include "WinKeyHandle.h"
 #include "WinKeyTurn.h"
 #include "WinRegistryApi.h"
 
 #include <optional>
-#include <string_view>
 
 namespace tessaport {
 namespace {
@@ -23,9 +23,10 @@ REGSAM WithSettingsView(RegAccess access) {
 } // namespace
 
 struct TRegistry::Impl {
-    explicit Impl(RegAccess requested) : access(requested) {}
+    explicit Impl(RegAccess requested) : access(WithSettingsView(requested)) {}
 
-    RegAccess access;
+    // As asked for, in the settings' view unless the caller named one.
+    REGSAM access;
     RegRootKey root = kHKeyCurrentUser;
     // Released after the key is closed.
     std::optional<WinKeyTurn> turn;
@@ -34,11 +35,10 @@ struct TRegistry::Impl {
     std::string openFailure;
 
     std::string KeyName(const std::string &keyPath) const {
-        return PredefinedRootName(root) + "\\" + keyPath;
+        return std::string(RootKeyName(root)) + "\\" + keyPath;
     }
     std::string Where(const std::string &keyPath) const {
-        return KeyName(keyPath) +
-               ViewLabel(ViewReached(WithSettingsView(access), ThisRegistryProcess()));
+        return KeyName(keyPath) + ViewLabel(ViewReached(access, ThisRegistryProcess()));
     }
 };
 
@@ -66,10 +66,9 @@ bool TRegistry::OpenKey(const std::string &key, bool canCreate) {
         return false;
     }
     // Held until the key is closed: what is read or written meanwhile is one whole.
-    impl_->turn.emplace(impl_->KeyName(key), WithSettingsView(impl_->access));
+    impl_->turn.emplace(impl_->KeyName(key), impl_->access);
     try {
-        impl_->key =
-            OpenWinKey(root, key, WithSettingsView(impl_->access), canCreate, impl_->Where(key));
+        impl_->key = OpenWinKey(root, key, impl_->access, canCreate, impl_->Where(key));
     } catch (const ERegistryError &failure) {
         impl_->turn.reset();
         // Only success is reported: the store turns a false into its own message.
@@ -115,9 +114,8 @@ bool TRegistry::DeleteKey(const std::string &key) {
     if (!RequestsWriteAccess(impl_->access)) {
         throw ERegistryError("Cannot delete " + impl_->Where(key) + ": opened for reading only");
     }
-    const WinKeyTurn turn(impl_->KeyName(key), WithSettingsView(impl_->access));
-    return DeleteWinKey(root, key, WithSettingsView(impl_->access) & KEY_WOW64_RES,
-                        impl_->Where(key));
+    const WinKeyTurn turn(impl_->KeyName(key), impl_->access);
+    return DeleteWinKey(root, key, impl_->access & KEY_WOW64_RES, impl_->Where(key));
 }
 
 bool TRegistry::ValueExists(const std::string &name) {

@@ -127,23 +127,6 @@ HKEY PredefinedRootKey(RegRootKey root) {
     }
 }
 
-std::string PredefinedRootName(RegRootKey root) {
-    switch (root) {
-    case kHKeyClassesRoot:
-        return "HKEY_CLASSES_ROOT";
-    case kHKeyCurrentUser:
-        return "HKEY_CURRENT_USER";
-    case kHKeyLocalMachine:
-        return "HKEY_LOCAL_MACHINE";
-    case kHKeyUsers:
-        return "HKEY_USERS";
-    case kHKeyCurrentConfig:
-        return "HKEY_CURRENT_CONFIG";
-    default:
-        return "root " + std::to_string(root);
-    }
-}
-
 WinKeyHandle OpenWinKey(HKEY root, const std::string &path, REGSAM access, bool create,
                         const std::string &where) {
     const std::string what = (create ? "Cannot open or create " : "Cannot open ") + where;

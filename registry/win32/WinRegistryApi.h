@@ -27,8 +27,6 @@ std::string ViewLabel(REGSAM view);
 
 // The predefined key for one of the roots in RegistryTypes.h, or nullptr for any other value.
 HKEY PredefinedRootKey(RegRootKey root);
-// "HKEY_LOCAL_MACHINE" and so on, for messages.
-std::string PredefinedRootName(RegRootKey root);
 
 // What the status of a key's or a value's lookup says of it. Only a missing one is absent: a key
 // this user may not open is there all the same, and any other status is a failure, never taken
