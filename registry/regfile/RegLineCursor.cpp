@@ -1,8 +1,5 @@
 #include "RegLineCursor.h"
 
-#include <cstdint>
-#include <cstring>
-
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -11,8 +8,8 @@ namespace tessaport {
 
 namespace {
 
-// The first LF, CR or NUL at or after `pos`. Sixteen or eight bytes at a time: most words of a
-// hive hold no control character at all.
+// The first LF, CR or NUL at or after `pos`. Sixteen bytes at a time where the processor can:
+// most of a hive's bytes are no control character at all.
 std::size_t FindLineStop(const char *data, std::size_t pos, std::size_t size) {
 #ifdef __SSE2__
     const __m128i cr = _mm_set1_epi8('\r');
@@ -29,29 +26,12 @@ std::size_t FindLineStop(const char *data, std::size_t pos, std::size_t size) {
         pos += 16;
     }
 #endif
-    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-    constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
-    while (true) {
-        while (pos + 8 <= size) {
-            std::uint64_t word = 0;
-            std::memcpy(&word, data + pos, 8);
-            // Non-zero when some byte is below 0x0E, which includes LF, CR and NUL.
-            if (((word - 0x0E * kOnes) & ~word & kHighBits) != 0) {
-                break;
-            }
-            pos += 8;
-        }
-        const std::size_t limit = pos + 8 < size ? pos + 8 : size;
-        for (; pos < limit; ++pos) {
-            const char c = data[pos];
-            if (c == '\n' || c == '\r' || c == '\0') {
-                return pos;
-            }
-        }
-        if (pos >= size) {
-            return size;
+    for (; pos < size; ++pos) {
+        if (data[pos] == '\n' || data[pos] == '\r' || data[pos] == '\0') {
+            return pos;
         }
     }
+    return size;
 }
 
 } // namespace
