@@ -260,6 +260,9 @@ void FileHive::Writer::Replace(std::span<const std::string_view> pieces) {
         hive_.GiveNewFileRights(temp, folderInfo_);
     }
     lock_->CheckStillHeld();
+    // Let go of the old file first: its space is then freed by the rename, before the folder's
+    // sync, not after it while the next save may already wait for the disk.
+    file_.Close();
     temp.Commit();
     // A later writer of this operation finds the file made here.
     if (::fstatat(target.folder.Get(), target.name.c_str(), &target.info, AT_SYMLINK_NOFOLLOW) ==

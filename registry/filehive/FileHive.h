@@ -47,7 +47,7 @@ public:
         // Replaces the file with `pieces`, one after another. On failure the file is as it was and
         // no temporary file is left, except for ERegistryUnconfirmedWrite: the new file is in
         // place, but may not have reached the disk. A file made new gets mode 0660 and the folder's
-        // group in a setgid folder, else 0644.
+        // group in a setgid folder, else 0644. Called once: the old file is let go of either way.
         void Replace(std::span<const std::string_view> pieces);
         void Replace(std::string_view bytes) { Replace(std::span(&bytes, 1)); }
 
