@@ -52,12 +52,13 @@ programs=()
 for program in tessaport-reg.exe tessaport-config.exe; do
     [ -f "$stage/$program" ] && programs+=("$program")
 done
-if [ -n "${TESSAPORT_SIGN_CERTIFICATE:-}" ]; then
-    scripts/sign-windows.sh --certificate "$TESSAPORT_SIGN_CERTIFICATE" \
+sign() {
+    [ -z "${TESSAPORT_SIGN_CERTIFICATE:-}" ] || scripts/sign-windows.sh \
+        --certificate "$TESSAPORT_SIGN_CERTIFICATE" \
         --password-file "${TESSAPORT_SIGN_PASSWORD_FILE:?is needed with TESSAPORT_SIGN_CERTIFICATE}" \
-        ${TESSAPORT_SIGN_TIMESTAMP:+--timestamp "$TESSAPORT_SIGN_TIMESTAMP"} \
-        "${programs[@]/#/$stage/}" >/dev/null
-fi
+        ${TESSAPORT_SIGN_TIMESTAMP:+--timestamp "$TESSAPORT_SIGN_TIMESTAMP"} "$@" >/dev/null
+}
+sign "${programs[@]/#/$stage/}"
 find "$stage" -exec touch --no-dereference --date="@$SOURCE_DATE_EPOCH" {} +
 
 # Without a top folder: Windows' own "Extract all" already makes one named after the zip.
@@ -95,9 +96,5 @@ printf '%s\r\n' $'Environment\tName\tValue\tComponent_' $'s72\tl255\tL255\ts72' 
 # msibuild takes the tables' files relative to where it runs.
 (cd "$tables" && msibuild "$output/$msi" -i Environment.idt &&
     msibuild "$output/$msi" -i InstallExecuteSequence.idt)
-if [ -n "${TESSAPORT_SIGN_CERTIFICATE:-}" ]; then
-    scripts/sign-windows.sh --certificate "$TESSAPORT_SIGN_CERTIFICATE" \
-        --password-file "$TESSAPORT_SIGN_PASSWORD_FILE" \
-        ${TESSAPORT_SIGN_TIMESTAMP:+--timestamp "$TESSAPORT_SIGN_TIMESTAMP"} "$output/$msi" >/dev/null
-fi
+sign "$output/$msi"
 echo "$output/$msi"

@@ -35,13 +35,12 @@ for file in "$@"; do
     # Into a new file beside the old one, which replaces it only once the signature is made.
     signed=$(mktemp "$file.signing.XXXXXX")
     rm -f "$signed"
-    if ! osslsigncode sign "${options[@]}" -in "$file" -out "$signed" >"$signed.log" 2>&1; then
-        cat "$signed.log" >&2
-        rm -f "$signed" "$signed.log"
+    if ! log=$(osslsigncode sign "${options[@]}" -in "$file" -out "$signed" 2>&1); then
+        printf '%s\n' "$log" >&2
+        rm -f "$signed"
         echo "$0: could not sign $file" >&2
         exit 1
     fi
-    rm -f "$signed.log"
     chmod --reference="$file" "$signed"
     mv "$signed" "$file"
     echo "signed $file"

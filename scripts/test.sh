@@ -13,10 +13,5 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSAPORT_WE
 cmake --build "$build" -j "$(nproc)"
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
 
-if [ -z "${TESSAPORT_SKIP_WINDOWS:-}" ] && [ -x scripts/test-windows.sh ]; then
-    scripts/test-windows.sh
-fi
-
-if [ -z "${TESSAPORT_SKIP_PACKAGES:-}" ] && [ -x scripts/test-packages.sh ]; then
-    scripts/test-packages.sh
-fi
+[ -n "${TESSAPORT_SKIP_WINDOWS:-}" ] || scripts/test-windows.sh
+[ -n "${TESSAPORT_SKIP_PACKAGES:-}" ] || scripts/test-packages.sh

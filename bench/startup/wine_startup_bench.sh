@@ -74,15 +74,12 @@ for ((i = 0; i < runs; i++)); do
     done
 done
 
-config_ms=$(cut -d' ' -f1 "$session_work/config.txt" | median)
-bare_ms=$(cut -d' ' -f1 "$session_work/bare.txt" | median)
-config_kib=$(cut -d' ' -f2 "$session_work/config.txt" | median)
-bare_kib=$(cut -d' ' -f2 "$session_work/bare.txt" | median)
-text_ms=$(cut -d' ' -f1 "$session_work/text.txt" | median)
-text_kib=$(cut -d' ' -f2 "$session_work/text.txt" | median)
-config_bytes=$(stat -c %s "$config")
-bare_bytes=$(stat -c %s "$bare")
-text_bytes=$(stat -c %s "$text")
+declare -A ms kib bytes
+for probe in "${probes[@]}"; do
+    ms[$probe]=$(cut -d' ' -f1 "$session_work/$probe.txt" | median)
+    kib[$probe]=$(cut -d' ' -f2 "$session_work/$probe.txt" | median)
+    bytes[$probe]=$(stat -c %s "${program[$probe]}")
+done
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2fx", a / b }'; }
 mib() { awk -v k="$1" 'BEGIN { printf "%.1f MiB", k / 1024 }'; }
 
@@ -90,9 +87,10 @@ echo "Medians of $runs runs each after $warm_up warm-up runs; persistent wineser
 printf '| measure | bare window | with one label | tessaport-config.exe | config/bare | config/label |\n'
 printf '| --- | --- | --- | --- | --- | --- |\n'
 printf '| start to window mapped (target <= 1.10x bare) | %s ms | %s ms | %s ms | %s | %s |\n' \
-    "$bare_ms" "$text_ms" "$config_ms" "$(ratio "$config_ms" "$bare_ms")" \
-    "$(ratio "$config_ms" "$text_ms")"
-printf '| peak RSS | %s | %s | %s | %s | %s |\n' "$(mib "$bare_kib")" "$(mib "$text_kib")" \
-    "$(mib "$config_kib")" "$(ratio "$config_kib" "$bare_kib")" "$(ratio "$config_kib" "$text_kib")"
-printf '| file size, stripped (target <= 1 MiB) | %s B | %s B | %s B | | |\n' "$bare_bytes" \
-    "$text_bytes" "$config_bytes"
+    "${ms[bare]}" "${ms[text]}" "${ms[config]}" "$(ratio "${ms[config]}" "${ms[bare]}")" \
+    "$(ratio "${ms[config]}" "${ms[text]}")"
+printf '| peak RSS | %s | %s | %s | %s | %s |\n' "$(mib "${kib[bare]}")" "$(mib "${kib[text]}")" \
+    "$(mib "${kib[config]}")" "$(ratio "${kib[config]}" "${kib[bare]}")" \
+    "$(ratio "${kib[config]}" "${kib[text]}")"
+printf '| file size, stripped (target <= 1 MiB) | %s B | %s B | %s B | | |\n' "${bytes[bare]}" \
+    "${bytes[text]}" "${bytes[config]}"

@@ -39,7 +39,6 @@ session_fail() {
     exit 1
 }
 
-# Runs the command until it succeeds, for at most $1 seconds.
 session_wait_until() {
     local seconds=$1
     shift
@@ -121,7 +120,6 @@ session_wine=$(command -v wine64 || true)
 [ -n "$session_wine" ] || { [ -x /usr/lib/wine/wine64 ] && session_wine=/usr/lib/wine/wine64; } ||
     session_wine=wine
 
-# usage: session_start_wine [--null-display]
 # A fresh 64-bit prefix, $WINEPREFIX in $session_work, with one persistent wineserver and Wine's
 # own bitmap fonts ("MS Sans Serif" among them), which a new prefix lacks. Wine's services start
 # here, with their output to a file: started later from a test, they would inherit ctest's pipe
@@ -158,7 +156,6 @@ session_start_wine() {
     fi
 }
 
-# usage: session_capture_frame WINDOW FILE
 # The window and the frame the window manager put around it (_NET_FRAME_EXTENTS), cut from the
 # screen.
 session_capture_frame() {

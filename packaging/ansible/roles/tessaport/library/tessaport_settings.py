@@ -152,18 +152,17 @@ def main():
     else:
         arguments = ["delete", "--json"] + check + ["--", provider]
         if module._diff:
-            _, before = run_tool(module, ["get", "--json", "--", provider])
-            before = before.get(provider, {})
+            before = run_tool(module, ["get", "--json", "--", provider])[1].get(provider, {})
 
     status, document = run_tool(module, arguments)
     entry = document.get(provider, document)
     word = entry.get("status", "")
     result = dict(provider=provider, status=word, rc=status)
+    message = "%s: %s" % (provider, entry.get("message", word))
     if status not in (0, UNCONFIRMED):
-        module.fail_json(msg="%s: %s" % (provider, entry.get("message", word)), changed=False,
-                         **result)
+        module.fail_json(msg=message, changed=False, **result)
     if status == UNCONFIRMED:
-        module.warn("%s: %s" % (provider, entry.get("message", word)))
+        module.warn(message)
     result["changed"] = word in CHANGED or status == UNCONFIRMED
     if params["state"] == "present":
         result["previous"] = entry.get("previous", {})
