@@ -1,40 +1,10 @@
 #include "RegLineCursor.h"
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
+#include "RegSyntax.h"
+
+#include <algorithm>
 
 namespace tessaport {
-
-namespace {
-
-// The first LF, CR or NUL at or after `pos`. Sixteen bytes at a time where the processor can:
-// most of a hive's bytes are no control character at all.
-std::size_t FindLineStop(const char *data, std::size_t pos, std::size_t size) {
-#ifdef __SSE2__
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    const __m128i nul = _mm_setzero_si128();
-    while (pos + 16 <= size) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + pos));
-        const __m128i stops =
-            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)),
-                         _mm_cmpeq_epi8(bytes, nul));
-        if (const int mask = _mm_movemask_epi8(stops); mask != 0) {
-            return pos + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
-        }
-        pos += 16;
-    }
-#endif
-    for (; pos < size; ++pos) {
-        if (data[pos] == '\n' || data[pos] == '\r' || data[pos] == '\0') {
-            return pos;
-        }
-    }
-    return size;
-}
-
-} // namespace
 
 RegLineCursor::RegLineCursor(const RegText &text)
     : text_(text), decoded_(text.Decoded()), raw_(text.Raw()),
@@ -48,7 +18,8 @@ bool RegLineCursor::Next(RegLine &line) {
     const std::size_t start = pos_;
     const char *data = decoded_.data();
     const std::size_t size = decoded_.size();
-    const std::size_t stop = FindLineStop(data, start, size);
+    const std::size_t stop =
+        std::min(regsyntax::FindAnyOf(decoded_, start, '\r', '\n', '\0'), size);
     if (stop < size && data[stop] == '\0') {
         text_.Fail(number_, "NUL byte in the text (a binary file, or UTF-16 without its "
                             "byte order mark?)");

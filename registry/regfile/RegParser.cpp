@@ -101,8 +101,9 @@ void RegParser::CheckSectionPath(std::string_view relative, std::size_t line) co
         return;
     }
     std::size_t depth = 1;
-    for (std::size_t slash = FindEither(relative, 0, '\\', '\\'); slash != std::string_view::npos;
-         slash = FindEither(relative, slash + 1, '\\', '\\')) {
+    for (std::size_t slash = FindAnyOf(relative, 0, '\\', '\\', '\\');
+         slash != std::string_view::npos;
+         slash = FindAnyOf(relative, slash + 1, '\\', '\\', '\\')) {
         if (slash == 0 || slash + 1 == relative.size() || relative[slash + 1] == '\\') {
             text_.Fail(line, "key path with an empty name (doubled or stray backslash)");
         }

@@ -82,23 +82,26 @@ constexpr bool OnlyCommentFrom(std::string_view text, std::size_t pos) {
     return pos == text.size() || text[pos] == ';';
 }
 
-// The first `a` or `b` at or after `pos`; npos when there is none. Sixteen bytes at a time
-// where the processor can: a call of the library's search costs more than a short name.
-inline std::size_t FindEither(std::string_view text, std::size_t pos, char a, char b) {
+// The first `a`, `b` or `c` at or after `pos`; npos when there is none. Sixteen bytes at a time
+// where the processor can: a call of the library's search costs more than a short name, and
+// most of a hive's bytes are none of those looked for.
+inline std::size_t FindAnyOf(std::string_view text, std::size_t pos, char a, char b, char c) {
 #ifdef __SSE2__
     const __m128i wantedA = _mm_set1_epi8(a);
     const __m128i wantedB = _mm_set1_epi8(b);
+    const __m128i wantedC = _mm_set1_epi8(c);
     for (; pos + 16 <= text.size(); pos += 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text.data() + pos));
-        const __m128i found =
-            _mm_or_si128(_mm_cmpeq_epi8(bytes, wantedA), _mm_cmpeq_epi8(bytes, wantedB));
+        const __m128i found = _mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, wantedA), _mm_cmpeq_epi8(bytes, wantedB)),
+            _mm_cmpeq_epi8(bytes, wantedC));
         if (const int mask = _mm_movemask_epi8(found); mask != 0) {
             return pos + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
         }
     }
 #endif
     for (; pos < text.size(); ++pos) {
-        if (text[pos] == a || text[pos] == b) {
+        if (text[pos] == a || text[pos] == b || text[pos] == c) {
             return pos;
         }
     }
@@ -108,9 +111,10 @@ inline std::size_t FindEither(std::string_view text, std::size_t pos, char a, ch
 // The closing quote of the quoted text that opens at `open`, stepping over backslash escapes;
 // npos when there is none.
 inline std::size_t ClosingQuote(std::string_view text, std::size_t open) {
-    std::size_t pos = FindEither(text, open + 1, '"', '\\');
+    std::size_t pos = FindAnyOf(text, open + 1, '"', '\\', '"');
     while (pos != std::string_view::npos && text[pos] == '\\') {
-        pos = pos + 2 < text.size() ? FindEither(text, pos + 2, '"', '\\') : std::string_view::npos;
+        pos = pos + 2 < text.size() ? FindAnyOf(text, pos + 2, '"', '\\', '"')
+                                    : std::string_view::npos;
     }
     return pos;
 }
