@@ -283,12 +283,13 @@ void FileHive::Writer::Replace(std::span<const std::string_view> pieces) {
 }
 
 // Compared a piece at a time through a buffer on the stack, so that a large file unchanged since
-// it was read costs no second copy of it in memory, nor fresh pages for one.
+// it was read costs no second copy of it in memory, nor fresh pages for one. The pieces are large
+// because each read is a call into the kernel.
 bool FileHive::Holds(int fd, const struct stat &info, std::string_view expected) const {
     if (static_cast<std::size_t>(info.st_size) != expected.size()) {
         return false;
     }
-    char piece[16384];
+    char piece[65536];
     std::size_t compared = 0;
     while (compared < expected.size()) {
         const ssize_t got = ::pread(fd, piece, std::min(sizeof piece, expected.size() - compared),

@@ -120,6 +120,9 @@ void RegParser::ParseValue(const RegLine &line, std::size_t start) {
     event.firstLine = line.number;
     event.span.lineBegin = line.offset;
     event.span.rawBegin = line.rawBegin;
+    if (ParseExportedDword(line, start, event)) {
+        return;
+    }
     std::size_t pos = start + 1;
     if (text[start] == '"') {
         const std::size_t close = ClosingQuote(text, start);
@@ -153,6 +156,35 @@ void RegParser::ParseValue(const RegLine &line, std::size_t start) {
     }
     event.span.dataEnd = line.offset + end;
     FinishValue(line, event);
+}
+
+// "name"=dword:12345678 alone on its line, as exporters write a dword, read in one step; false,
+// with nothing read, for any other value line.
+inline bool RegParser::ParseExportedDword(const RegLine &line, std::size_t start,
+                                          RegValueEvent &event) {
+    constexpr std::string_view kTag = "\"=dword:";
+    const std::string_view text = line.text;
+    if (text[start] != '"' || text.size() < start + 1 + kTag.size() + kMaxDwordDigits) {
+        return false;
+    }
+    const std::size_t quote = text.size() - kMaxDwordDigits - kTag.size();
+    if (text.compare(quote, kTag.size(), kTag) != 0 ||
+        FindAnyOf(text, start + 1, '"', '\\', '"') != quote) {
+        return false;
+    }
+    const std::optional<std::uint32_t> number = EightHexDigits(text.data() + quote + kTag.size());
+    if (!number) {
+        return false;
+    }
+    event.name = text.substr(start + 1, quote - start - 1);
+    event.kind = RegDataKind::Dword;
+    event.type = kRegDword;
+    event.dword = *number;
+    event.data = text.substr(quote + kTag.size());
+    event.span.dataBegin = line.offset + quote + 2;
+    event.span.dataEnd = line.offset + text.size();
+    FinishValue(line, event);
+    return true;
 }
 
 std::size_t RegParser::ParseDeletion(const RegLine &line, std::size_t pos,

@@ -28,6 +28,7 @@ private:
     void ParseHeader();
     void ParseSection(const RegLine &line, std::size_t bracket);
     void ParseValue(const RegLine &line, std::size_t start);
+    bool ParseExportedDword(const RegLine &line, std::size_t start, RegValueEvent &event);
     // Each reads its kind of data from `pos`, where it starts, and returns where it ends.
     std::size_t ParseDeletion(const RegLine &line, std::size_t pos, RegValueEvent &event) const;
     std::size_t ParseString(const RegLine &line, std::size_t pos, RegValueEvent &event) const;
