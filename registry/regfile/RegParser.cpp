@@ -159,7 +159,7 @@ void RegParser::ParseValue(const RegLine &line, std::size_t start) {
 }
 
 // "name"=dword:12345678 alone on its line, as exporters write a dword, read in one step; false,
-// with nothing read, for any other value line.
+// with nothing read, for any other value line. Inline: it runs for most lines of a hive.
 inline bool RegParser::ParseExportedDword(const RegLine &line, std::size_t start,
                                           RegValueEvent &event) {
     constexpr std::string_view kTag = "\"=dword:";
@@ -181,7 +181,7 @@ inline bool RegParser::ParseExportedDword(const RegLine &line, std::size_t start
     event.type = kRegDword;
     event.dword = *number;
     event.data = text.substr(quote + kTag.size());
-    event.span.dataBegin = line.offset + quote + 2;
+    event.span.dataBegin = line.offset + quote + std::string_view("\"=").size();
     event.span.dataEnd = line.offset + text.size();
     FinishValue(line, event);
     return true;
