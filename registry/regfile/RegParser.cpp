@@ -216,20 +216,13 @@ std::size_t RegParser::ParseDword(const RegLine &line, std::size_t pos,
                                   RegValueEvent &event) const {
     const std::string_view text = line.text;
     const std::size_t digits = SkipBlanks(text, pos + std::string_view("dword:").size());
-    std::size_t end = text.size();
-    // As exporters write it, eight digits end the line: read together.
-    if (const std::optional<std::uint32_t> number =
-            end - digits == kMaxDwordDigits ? EightHexDigits(text.data() + digits) : std::nullopt) {
-        event.dword = *number;
-    } else {
-        end = digits;
-        event.dword = ReadHexNumber(line, end, "a dword");
-        if (end == digits) {
-            text_.Fail(line.number, "a dword needs 1 to 8 hex digits");
-        }
-        if (!OnlyCommentFrom(text, end)) {
-            text_.Fail(line.number, "unexpected text after the dword's hex digits");
-        }
+    std::size_t end = digits;
+    event.dword = ReadHexNumber(line, end, "a dword");
+    if (end == digits) {
+        text_.Fail(line.number, "a dword needs 1 to 8 hex digits");
+    }
+    if (!OnlyCommentFrom(text, end)) {
+        text_.Fail(line.number, "unexpected text after the dword's hex digits");
     }
     event.kind = RegDataKind::Dword;
     event.type = kRegDword;
